@@ -1,0 +1,20 @@
+# System libraries, found through pkg-config (Debian 12 packages; scripts/install-deps.sh installs them).
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+
+pkg_check_modules(FFTW3F REQUIRED IMPORTED_TARGET fftw3f)
+pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)
+pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
+pkg_check_modules(PANGOCAIRO IMPORTED_TARGET pangocairo)
+pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
+pkg_check_modules(PLIST IMPORTED_TARGET libplist-2.0)
+pkg_check_modules(X11 IMPORTED_TARGET x11)
+find_package(CLI11 CONFIG QUIET)
+
+if(QUORBEL_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+endif()
+if(QUORBEL_BUILD_BENCH)
+    find_package(benchmark QUIET)
+endif()
