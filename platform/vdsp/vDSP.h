@@ -38,7 +38,8 @@ vDSP_DFT_Setup vDSP_DFT_zrop_CreateSetup(vDSP_DFT_Setup previous, vDSP_Length le
 
 /// Runs a packed real DFT. Input and output are split even/odd samples (time domain) or the packed
 /// spectrum (DC in re[0], Nyquist in im[0]), each array of length/2 floats. Forward results are twice
-/// the plain DFT; the inverse applies no 1/N. Real-time safe.
+/// the plain DFT; the inverse applies no 1/N. Output may alias input. Real-time safe; a setup runs on one
+/// thread at a time (it holds its own work buffers).
 void vDSP_DFT_Execute(const vDSP_DFT_SetupStruct* setup, const float* ir, const float* ii, float* outr,
                       float* outi);
 

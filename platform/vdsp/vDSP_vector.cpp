@@ -30,6 +30,13 @@ void vDSP_ctoz(const DSPComplex* c, vDSP_Stride ic, const DSPSplitComplex* z, vD
     const float* src = reinterpret_cast<const float*>(c);
     float* re = z->realp;
     float* im = z->imagp;
+    if (ic == 2 && iz == 1) {
+        for (vDSP_Length k = 0; k < n; ++k) {
+            re[k] = src[2 * k];
+            im[k] = src[2 * k + 1];
+        }
+        return;
+    }
     for (vDSP_Length k = 0; k < n; ++k) {
         const auto s = static_cast<vDSP_Stride>(k);
         re[s * iz] = src[s * ic];
@@ -41,6 +48,13 @@ void vDSP_ztoc(const DSPSplitComplex* z, vDSP_Stride iz, DSPComplex* c, vDSP_Str
     float* dst = reinterpret_cast<float*>(c);
     const float* re = z->realp;
     const float* im = z->imagp;
+    if (ic == 2 && iz == 1) {
+        for (vDSP_Length k = 0; k < n; ++k) {
+            dst[2 * k] = re[k];
+            dst[2 * k + 1] = im[k];
+        }
+        return;
+    }
     for (vDSP_Length k = 0; k < n; ++k) {
         const auto s = static_cast<vDSP_Stride>(k);
         dst[s * ic] = re[s * iz];
@@ -150,9 +164,9 @@ void vDSP_vtabi(const float* a, vDSP_Stride ia, const float* s1, const float* s2
         } else if (q >= last) {
             result = table[m - 1];
         } else if (q == q) {
-            const float whole = std::floor(q);
-            const auto i = static_cast<vDSP_Length>(whole);
-            const float f = q - whole;
+            // 0 ≤ q < m − 1 here, so truncation is the floor and the conversion is defined.
+            const auto i = static_cast<vDSP_Length>(q);
+            const float f = q - static_cast<float>(i);
             result = (1.0f - f) * table[i] + f * table[i + 1];
         } else {
             result = q; // NaN stays NaN

@@ -1,0 +1,22 @@
+#pragma once
+// Internal to the vector-library stand-in: the SIMD blocks behind vDSP_zvphas and vDSP_rect.
+// Each block works on contiguous arrays, handles the largest multiple of its vector width that fits in n,
+// and returns how many elements it did; the caller finishes the rest with scalar code.
+// This header is included by translation units built with different instruction sets: it must hold
+// declarations only (no inline code that the linker could merge across them).
+
+#include <cstddef>
+
+namespace platform::polar {
+
+/// out[k] = atan2(y[k], x[k]); SLEEF 4-wide, SSE2 or SSE4.1 chosen by SLEEF at run time.
+std::size_t phasesSse(const float* y, const float* x, float* out, std::size_t n);
+/// re[k] = rho[k] cos(theta[k]), im[k] = rho[k] sin(theta[k]); SLEEF 4-wide.
+std::size_t rectSse(const float* rho, const float* theta, float* re, float* im, std::size_t n);
+
+/// As phasesSse, 8-wide; call only where AVX2 and FMA are available.
+std::size_t phasesAvx2(const float* y, const float* x, float* out, std::size_t n);
+/// As rectSse, 8-wide; call only where AVX2 and FMA are available.
+std::size_t rectAvx2(const float* rho, const float* theta, float* re, float* im, std::size_t n);
+
+} // namespace platform::polar

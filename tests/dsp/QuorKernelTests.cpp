@@ -1,0 +1,419 @@
+#include "dsp/QuorKernel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace quorbel {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// Every effect off: no swish, bleed, residue, smudge, drift, squash or purge.
+QuorDSPParams effectsOff() {
+    QuorDSPParams p;
+    p.swish = 0.0f;
+    p.bleed = 0.0f;
+    p.residue = 0.0f;
+    p.smudge = 0.0f;
+    p.drift = 0;
+    p.squeeze = false;
+    p.purge = false;
+    return p;
+}
+
+std::vector<float> noise(std::size_t n, unsigned seed, float amplitude = 1.0f) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
+    std::vector<float> x(n);
+    for (auto& v : x) {
+        v = dist(rng);
+    }
+    return x;
+}
+
+// Runs the whole input through the kernel in calls of `block` frames.
+std::vector<float> run(QuorKernel& kernel, const std::vector<float>& input, const QuorDSPParams& p,
+                       std::size_t block = 512) {
+    std::vector<float> output(input.size());
+    for (std::size_t at = 0; at < input.size(); at += block) {
+        const std::size_t count = std::min(block, input.size() - at);
+        kernel.process(input.data() + at, output.data() + at, static_cast<std::int64_t>(count), p);
+    }
+    return output;
+}
+
+// Runs the input in calls of pseudo-random sizes from 0 to `largest` frames.
+std::vector<float> runRagged(QuorKernel& kernel, const std::vector<float>& input, const QuorDSPParams& p,
+                             std::size_t largest, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<std::size_t> size(0, largest);
+    std::vector<float> output(input.size());
+    for (std::size_t at = 0; at < input.size();) {
+        const std::size_t count = std::min(size(rng), input.size() - at);
+        kernel.process(input.data() + at, output.data() + at, static_cast<std::int64_t>(count), p);
+        at += count;
+    }
+    return output;
+}
+
+bool bitIdentical(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+TEST(QuorKernel, SizesWindowsAndPrefillFollowTheFrameLength) {
+    struct Case {
+        std::int64_t logN, n, bandwidth, offset;
+    };
+    for (const Case c : {Case{13, 8192, 3686, 2253}, Case{14, 16384, 7372, 4506}}) {
+        SCOPED_TRACE(c.logN);
+        QuorKernel k(c.logN);
+        EXPECT_EQ(k.transformBlockSamples(), c.n);
+        EXPECT_EQ(k.fourierDomainSamples(), c.n / 2);
+        EXPECT_EQ(k.overlapSamples(), c.n / 2);
+        EXPECT_EQ(k.bandwidthSamples(), c.bandwidth);
+        EXPECT_EQ(k.bandwidthOffset(), c.offset);
+        EXPECT_EQ(k.incoming().capacity(), c.n / 2 + 2 * c.n);
+        EXPECT_EQ(k.outgoing().capacity(), c.n / 2 + 2 * c.n);
+        EXPECT_EQ(k.bucket().capacity(), c.n);
+        EXPECT_EQ(k.incoming().count(), c.n / 2);
+        EXPECT_EQ(k.outgoing().count(), c.n);
+        EXPECT_EQ(k.bucket().count(), c.n / 4);
+        // The taper's peak sits at N/2 and it is exactly zero from bin M/2 on.
+        const auto w = k.lowpass().subspan(static_cast<std::size_t>(c.n / 2));
+        EXPECT_FLOAT_EQ(w[0], 1.0f);
+        EXPECT_GT(w[static_cast<std::size_t>(c.bandwidth / 2 - 1)], 0.0f);
+        EXPECT_EQ(w[static_cast<std::size_t>(c.bandwidth / 2)], 0.0f);
+        EXPECT_EQ(k.lowpass()[static_cast<std::size_t>(c.offset - 1)], 0.0f);
+    }
+    QuorKernel k(13);
+    const auto w = k.lowpass().subspan(4096);
+    EXPECT_NEAR(w[100], 0.98815f, 1e-5f);
+    EXPECT_NEAR(w[500], 0.73845f, 1e-5f);
+    EXPECT_NEAR(w[1000], 0.27614f, 1e-5f);
+    EXPECT_THROW(QuorKernel(3), std::invalid_argument);
+}
+
+TEST(QuorKernel, FirstFrameLengthOfOutputIsSilent) {
+    for (std::int64_t logN : {13, 14}) {
+        QuorKernel k(logN);
+        const auto n = static_cast<std::size_t>(k.transformBlockSamples());
+        const auto out = run(k, noise(n + 3000, 1), effectsOff(), 700);
+        for (std::size_t t = 0; t < n; ++t) {
+            ASSERT_EQ(out[t], 0.0f) << "logN " << logN << " sample " << t;
+        }
+        EXPECT_NE(out[n + 2999], 0.0f);
+    }
+}
+
+// A sine of exactly k cycles per frame fills every frame from the second on with one bin, which the
+// taper scales twice and the transform pair doubles: it comes out 1.5·N samples late at 2·A·w(k)².
+// The tolerance covers float rounding through two transforms of N points and the Hann overlap-add
+// (measured errors stay below 7e-7·A).
+TEST(QuorKernel, SineComesOutDelayedAtTwiceTheSquaredTaper) {
+    struct Case {
+        std::int64_t logN;
+        int cycles;
+        double gain; // 2·w(k)², to the four decimals quoted for the design
+    };
+    const double amplitude = 0.5;
+    for (const Case c :
+         {Case{13, 100, 1.9529}, Case{13, 1000, 0.1525}, Case{13, 1843, 0.0}, Case{13, 2500, 0.0},
+          Case{14, 200, 1.9529}, Case{14, 2000, 0.1525}, Case{14, 3686, 0.0}}) {
+        SCOPED_TRACE(testing::Message() << "logN " << c.logN << " k " << c.cycles);
+        QuorKernel k(c.logN);
+        const std::size_t n = static_cast<std::size_t>(k.transformBlockSamples());
+        const double w = k.lowpass()[n / 2 + static_cast<std::size_t>(c.cycles)];
+        EXPECT_NEAR(2.0 * w * w, c.gain, 5e-5);
+        std::vector<float> in(4 * n);
+        auto sine = [&](std::size_t t) {
+            return amplitude *
+                   std::sin(2.0 * kPi * static_cast<double>(static_cast<std::size_t>(c.cycles) * t % n) /
+                            static_cast<double>(n));
+        };
+        for (std::size_t t = 0; t < in.size(); ++t) {
+            in[t] = static_cast<float>(sine(t));
+        }
+        const auto out = run(k, in, effectsOff());
+        const std::size_t delay = 3 * n / 2;
+        double worst = 0.0;
+        for (std::size_t t = 2 * n; t < out.size(); ++t) {
+            worst = std::max(worst, std::abs(out[t] - 2.0 * w * w * sine(t - delay)));
+        }
+        EXPECT_LT(worst, 5e-6 * amplitude);
+    }
+}
+
+// Swish advances a bin's phase by swish × its tapered magnitude, and that magnitude is 2·|X[k]|·w(k)
+// = A·N·w(k) for a sine: the sine comes out shifted by that angle (0.40 rad here).
+TEST(QuorKernel, SwishTwistsThePhaseByTheMagnitude) {
+    const std::size_t n = 8192, cycles = 100;
+    const double amplitude = 0.5;
+    QuorKernel k(13);
+    const double w = k.lowpass()[n / 2 + cycles];
+    QuorDSPParams p = effectsOff();
+    p.swish = 1e-4f;
+    const double twist = static_cast<double>(p.swish) * amplitude * static_cast<double>(n) * w;
+    auto sine = [&](std::size_t t, double shift) {
+        return amplitude *
+               std::sin(2.0 * kPi * static_cast<double>(cycles * t % n) / static_cast<double>(n) + shift);
+    };
+    std::vector<float> in(4 * n);
+    for (std::size_t t = 0; t < in.size(); ++t) {
+        in[t] = static_cast<float>(sine(t, 0.0));
+    }
+    const auto out = run(k, in, p);
+    double worst = 0.0;
+    for (std::size_t t = 2 * n; t < out.size(); ++t) {
+        worst = std::max(worst, std::abs(out[t] - 2.0 * w * w * sine(t - 3 * n / 2, twist)));
+    }
+    EXPECT_LT(worst, 1e-5 * amplitude);
+}
+
+TEST(QuorKernel, ConstantInputComesOutSilent) {
+    QuorKernel k(13);
+    const auto out = run(k, std::vector<float>(40000, 0.75f), effectsOff());
+    for (std::size_t t = 16384; t < out.size(); ++t) {
+        ASSERT_NEAR(out[t], 0.0f, 1e-6f) << t; // DC never reaches the output; only rounding remains
+    }
+}
+
+// With smudge 1 the output is the bucket alone: 0 × the spectral path + the input N/4 samples late,
+// exactly, whatever the spectral settings and the call sizes (up to 3N/4).
+TEST(QuorKernel, FullSmudgeWithoutResidueDelaysByAQuarterFrame) {
+    QuorDSPParams p = effectsOff();
+    p.smudge = 1.0f;
+    p.swish = 0.01f;
+    p.bleed = 0.3f;
+    p.drift = -7;
+    p.squeeze = true;
+    for (std::int64_t logN : {13, 14}) {
+        QuorKernel k(logN);
+        const auto n = static_cast<std::size_t>(k.transformBlockSamples());
+        const auto in = noise(5 * n, 2);
+        const auto out = runRagged(k, in, p, 3 * n / 4, 9);
+        for (std::size_t t = 0; t < out.size(); ++t) {
+            ASSERT_EQ(out[t], t < n / 4 ? 0.0f : in[t - n / 4]) << "logN " << logN << " sample " << t;
+        }
+    }
+}
+
+// Residue 1 halves each pass through the bucket's loop of N: echoes of 1/2, 1/4, 1/8 … at N/4 + j·N.
+TEST(QuorKernel, FullSmudgeWithResidueGivesTheEchoTrain) {
+    QuorDSPParams p = effectsOff();
+    p.smudge = 1.0f;
+    p.residue = 1.0f;
+    QuorKernel k(13);
+    const std::size_t t0 = 1000;
+    std::vector<float> in(50000, 0.0f);
+    in[t0] = 1.0f;
+    const auto out = run(k, in, p, 1024);
+    std::vector<float> expected(in.size(), 0.0f);
+    float echo = 0.5f;
+    for (std::size_t t = t0 + 2048; t < in.size(); t += 8192, echo *= 0.5f) {
+        expected[t] = echo;
+    }
+    EXPECT_EQ(expected[t0 + 2048 + 2 * 8192], 0.125f);
+    EXPECT_TRUE(bitIdentical(out, expected));
+}
+
+// Squash maps every overlap-added sample through the table; the spectral path is otherwise unchanged,
+// so the squashed output is the table curve applied to the plain output.
+TEST(QuorKernel, SqueezeSquashesEveryOutputSample) {
+    const float table[] = {-0.99f, -0.95f, -0.88f, -0.8f, -0.7f, 0.0f, 0.7f, 0.8f, 0.88f, 0.95f, 0.99f};
+    auto squash = [&](float x) {
+        const float q = x + 5.0f;
+        if (q < 0.0f) {
+            return table[0];
+        }
+        if (q >= 10.0f) {
+            return table[10];
+        }
+        const float i = std::floor(q);
+        const float f = q - i;
+        const auto at = static_cast<std::size_t>(i);
+        return (1.0f - f) * table[at] + f * table[at + 1];
+    };
+    const auto in = noise(40000, 3, 12.0f);
+    QuorKernel plain(13), squeezed(13);
+    QuorDSPParams p = effectsOff();
+    const auto reference = run(plain, in, p);
+    p.squeeze = true;
+    const auto out = run(squeezed, in, p);
+    int beyond = 0;
+    for (std::size_t t = 0; t < in.size(); ++t) {
+        ASSERT_NEAR(out[t], squash(reference[t]), 1e-6f) << t;
+        beyond += std::abs(reference[t]) >= 5.0f ? 1 : 0;
+    }
+    EXPECT_GT(beyond, 100); // the clamped ends were reached
+}
+
+// A frame holding one cycle per frame has a single bin: bleed 1 moves half of bin 1 into bin 17.
+TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
+    std::vector<float> in(8192 + 4096);
+    for (std::size_t t = 0; t < in.size(); ++t) {
+        in[t] = static_cast<float>(std::cos(2.0 * kPi * static_cast<double>(t % 8192) / 8192.0));
+    }
+    QuorKernel plain(13), bled(13);
+    QuorDSPParams p = effectsOff();
+    run(plain, in, p); // two frames; the second is all input: bin 1 only
+    p.bleed = 1.0f;
+    run(bled, in, p);
+    const auto w = plain.lowpass().subspan(4096);
+    const auto before = plain.leftover();
+    const auto after = bled.leftover();
+    const double m = before[1] / (w[1] * w[1]); // the bin's untapered magnitude, 2·|X[1]| = N
+    EXPECT_NEAR(m, 8192.0, 0.01);
+    EXPECT_NEAR(after[1], m / 2 * w[1] * w[1], 1e-3);
+    EXPECT_NEAR(after[17], m / 2 * w[1] * w[17], 1e-3);
+    EXPECT_LT(before[17], 1e-3f);
+    for (std::size_t bin = 2; bin < 4096; ++bin) {
+        if (bin != 17) {
+            ASSERT_LT(after[bin], 1e-3f) << bin;
+        }
+    }
+}
+
+// The kept spectrum is the frame's final magnitudes shifted by drift bins, the vacated end keeping its
+// own values; a shift is taken modulo N/2, its size from |drift| (the most negative drift included).
+TEST(QuorKernel, DriftShiftsTheKeptSpectrum) {
+    const auto in = noise(8192 + 4096, 4);
+    auto keptWith = [&](std::int64_t drift, bool purge) {
+        QuorKernel k(13);
+        QuorDSPParams p = effectsOff();
+        p.drift = drift;
+        p.purge = purge;
+        run(k, in, p);
+        return std::vector<float>(k.leftover().begin(), k.leftover().end());
+    };
+    const auto plain = keptWith(0, false);
+    ASSERT_EQ(plain[0], 0.0f);
+    ASSERT_GT(plain[5], 0.0f);
+    auto shifted = [&](std::int64_t s) { // s > 0 up, s < 0 down
+        std::vector<float> v = plain;
+        const auto size = static_cast<std::int64_t>(v.size());
+        for (std::int64_t k = 0; k < size; ++k) {
+            const std::int64_t from = k - s;
+            if (from >= 0 && from < size) {
+                v[static_cast<std::size_t>(k)] = plain[static_cast<std::size_t>(from)];
+            }
+        }
+        return v;
+    };
+    const std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    const std::int64_t least = std::numeric_limits<std::int64_t>::min();
+    struct Case {
+        std::int64_t drift, shift;
+    };
+    for (const Case c : {Case{3, 3}, Case{-3, -3}, Case{4096, 0}, Case{-4096, 0}, Case{4097, 1},
+                         Case{-4097, -1}, Case{most, 4095}, Case{-most, -4095}, Case{least, 0}}) {
+        SCOPED_TRACE(c.drift);
+        EXPECT_TRUE(bitIdentical(keptWith(c.drift, false), shifted(c.shift)));
+        EXPECT_TRUE(
+            bitIdentical(keptWith(c.drift, true), std::vector<float>(4096, 0.0f))); // purge keeps nothing
+    }
+    const auto up = keptWith(3, false);
+    EXPECT_EQ(up[3], plain[0]);
+    EXPECT_EQ(up[2], plain[2]);
+    EXPECT_EQ(up[1], plain[1]);
+}
+
+// With purge the kept spectrum is always zero, so a residue of 1 only halves the magnitudes.
+TEST(QuorKernel, PurgeLeavesResidueOnlyDividing) {
+    const auto in = noise(40000, 5);
+    QuorDSPParams p = effectsOff();
+    p.purge = true;
+    p.drift = 3;
+    QuorKernel plain(13), halved(13), kept(13);
+    const auto reference = run(plain, in, p);
+    p.residue = 1.0f;
+    const auto out = run(halved, in, p);
+    p.purge = false;
+    const auto withKept = run(kept, in, p);
+    double difference = 0.0;
+    for (std::size_t t = 16384; t < in.size(); ++t) {
+        ASSERT_NEAR(out[t], 0.5f * reference[t], 1e-6f) << t;
+        difference = std::max(difference, std::abs(static_cast<double>(withKept[t] - out[t])));
+    }
+    EXPECT_GT(difference, 0.01); // without purge the kept spectrum does reach the output
+}
+
+TEST(QuorKernel, ResetEqualsAFreshKernelAfterHardDriving) {
+    QuorDSPParams hard;
+    hard.swish = 0.02f;
+    hard.bleed = 0.8f;
+    hard.residue = 3.0f;
+    hard.smudge = 0.7f;
+    hard.drift = 11;
+    hard.squeeze = true;
+    auto drive = noise(60000, 6, 4.0f);
+    drive[12345] = std::numeric_limits<float>::quiet_NaN(); // spoils the kept spectrum and the bucket
+    drive[23456] = std::numeric_limits<float>::infinity();
+    QuorKernel used(13);
+    runRagged(used, drive, hard, 8192, 7);
+    used.reset();
+    QuorKernel fresh(13);
+    EXPECT_EQ(used.incoming().count(), fresh.incoming().count());
+    EXPECT_EQ(used.outgoing().count(), fresh.outgoing().count());
+    EXPECT_EQ(used.bucket().count(), fresh.bucket().count());
+    const auto in = noise(50000, 8);
+    QuorDSPParams p; // the default control values: every effect on a little
+    EXPECT_TRUE(bitIdentical(run(used, in, p, 333), run(fresh, in, p, 333)));
+    EXPECT_TRUE(bitIdentical({used.leftover().begin(), used.leftover().end()},
+                             {fresh.leftover().begin(), fresh.leftover().end()}));
+}
+
+// The output does not depend on how the stream is cut into calls (up to 3N/4 frames each), and a
+// call may process its buffer in place.
+TEST(QuorKernel, OutputIsIndependentOfCallSizes) {
+    const auto in = noise(60000, 10);
+    const QuorDSPParams p; // defaults: residue 5, smudge 0.5, bleed, swish
+    QuorKernel steady(13), ragged(13), inPlace(13);
+    const auto reference = run(steady, in, p, 256);
+    EXPECT_TRUE(bitIdentical(runRagged(ragged, in, p, 6144, 11), reference));
+    std::vector<float> buffer = in;
+    for (std::size_t at = 0; at < buffer.size(); at += 1000) {
+        const auto count = static_cast<std::int64_t>(std::min<std::size_t>(1000, buffer.size() - at));
+        inPlace.process(buffer.data() + at, buffer.data() + at, count, p);
+    }
+    EXPECT_TRUE(bitIdentical(buffer, reference));
+}
+
+// More frames than the output queue can ever hold (N/2 + 2N): the input comes back unchanged, and the
+// bucket (at most N samples) blends nothing into it.
+TEST(QuorKernel, OversizedCallPassesItsInputThrough) {
+    QuorKernel k(13);
+    const auto in = noise(30000, 12);
+    std::vector<float> out(in.size());
+    QuorDSPParams p;
+    p.smudge = 1.0f;
+    k.process(in.data(), out.data(), static_cast<std::int64_t>(in.size()), p);
+    EXPECT_TRUE(bitIdentical(out, in));
+}
+
+TEST(QuorKernel, ZeroFrameCallChangesNothing) {
+    const auto in = noise(30000, 13);
+    const QuorDSPParams p;
+    QuorKernel plain(13), interrupted(13);
+    const auto reference = run(plain, in, p, 480);
+    std::vector<float> out(in.size());
+    for (std::size_t at = 0; at < in.size(); at += 480) {
+        const auto incomingBefore = interrupted.incoming().count();
+        const auto bucketBefore = interrupted.bucket().count();
+        interrupted.process(nullptr, nullptr, 0, p);
+        ASSERT_EQ(interrupted.incoming().count(), incomingBefore);
+        ASSERT_EQ(interrupted.bucket().count(), bucketBefore);
+        const auto count = static_cast<std::int64_t>(std::min<std::size_t>(480, in.size() - at));
+        interrupted.process(in.data() + at, out.data() + at, count, p);
+    }
+    EXPECT_TRUE(bitIdentical(out, reference));
+}
+
+} // namespace
+} // namespace quorbel
