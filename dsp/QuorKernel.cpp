@@ -40,6 +40,55 @@ std::int64_t driftShift(std::int64_t drift, std::int64_t half) noexcept {
     return static_cast<std::int64_t>(magnitude % static_cast<std::uint64_t>(half));
 }
 
+// The fused loops below are built for the SSE2 baseline and for AVX2, chosen when the program loads; the
+// lanes change nothing in the results (same IEEE operations, no contraction).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__AVX2__)
+#define QUORBEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QUORBEL_VECTOR_CLONES
+#endif
+
+// Steps 5 (the division of the bleed), 6 (swish), 7 (residue) and 8 (the second taper) in one pass over
+// the bins, each bin going through exactly the operations of the separate whole-array passes, in their
+// order: m / (1 + b) for bins from 1 on; phase += m × swish; m = (leftover × r + m) / (1 + r); m × w.
+template <bool divide, bool twist, bool keep>
+QUORBEL_VECTOR_CLONES void shapeMagnitudes(float* magnitude, float* phase, const float* leftover,
+                                           const float* taper, float onePlusB, float swish, float r,
+                                           float onePlusR, std::int64_t half) noexcept {
+    const auto shape = [&](std::int64_t k, float m) {
+        if constexpr (twist) {
+            phase[k] = m * swish + phase[k];
+        }
+        if constexpr (keep) {
+            m = (leftover[k] * r + m) / onePlusR;
+        }
+        magnitude[k] = m * taper[k];
+    };
+    if (half > 0) {
+        shape(0, magnitude[0]); // bin 0 is not divided by the bleed
+    }
+    for (std::int64_t k = 1; k < half; ++k) {
+        shape(k, divide ? magnitude[k] / onePlusB : magnitude[k]);
+    }
+}
+
+using ShapeMagnitudes = void (*)(float*, float*, const float*, const float*, float, float, float, float,
+                                 std::int64_t) noexcept;
+constexpr ShapeMagnitudes kShapeMagnitudes[8] = {
+    shapeMagnitudes<false, false, false>, shapeMagnitudes<false, false, true>,
+    shapeMagnitudes<false, true, false>,  shapeMagnitudes<false, true, true>,
+    shapeMagnitudes<true, false, false>,  shapeMagnitudes<true, false, true>,
+    shapeMagnitudes<true, true, false>,   shapeMagnitudes<true, true, true>};
+
+// Steps 11 (interleave) and 12 (÷ N, then × Hann) in one pass.
+QUORBEL_VECTOR_CLONES void mergeFrame(const float* even, const float* odd, const float* hann, float n,
+                                      float* merged, std::int64_t half) noexcept {
+    for (std::int64_t m = 0; m < half; ++m) {
+        merged[2 * m] = (even[m] / n) * hann[2 * m];
+        merged[2 * m + 1] = (odd[m] / n) * hann[2 * m + 1];
+    }
+}
+
 } // namespace
 
 QuorKernel::QuorKernel(std::int64_t logN)
@@ -178,7 +227,8 @@ void QuorKernel::processBlock(const QuorDSPParams& params) noexcept {
     vDSP_zvabs(&fourier_, 1, magnitude, 1, halfLength);
     vDSP_vmul(magnitude, 1, taper, 1, magnitude, 1, halfLength);
 
-    if (params.bleed != 0.0f) {
+    const bool bleed = params.bleed != 0.0f;
+    if (bleed) {
         // In every group of 32 bins, bin j (1 … 15) adds b times itself into bin 16 + j; sources and
         // targets are disjoint, so the fifteen strided passes are independent.
         const float b = params.bleed;
@@ -187,22 +237,13 @@ void QuorKernel::processBlock(const QuorDSPParams& params) noexcept {
             float* target = magnitude + kBleedHalfGroup + j;
             vDSP_vsma(magnitude + j, kBleedGroup, &b, target, kBleedGroup, target, kBleedGroup, groups);
         }
-        const float onePlusB = 1.0f + b;
-        vDSP_vsdiv(magnitude + 1, 1, &onePlusB, magnitude + 1, 1, halfLength - 1);
     }
-
-    if (params.swish != 0.0f) {
-        vDSP_vsma(magnitude, 1, &params.swish, phase_.data(), 1, phase_.data(), 1, halfLength);
-    }
-
-    if (params.residue != 0.0f) {
-        const float r = params.residue;
-        const float onePlusR = 1.0f + r;
-        vDSP_vsma(leftover_.data(), 1, &r, magnitude, 1, magnitude, 1, halfLength);
-        vDSP_vsdiv(magnitude, 1, &onePlusR, magnitude, 1, halfLength);
-    }
-
-    vDSP_vmul(magnitude, 1, taper, 1, magnitude, 1, halfLength);
+    // Then, bin by bin: the bleed's division by 1 + b (bins from 1 on), swish, residue, and the taper again.
+    const bool twist = params.swish != 0.0f;
+    const bool keep = params.residue != 0.0f;
+    kShapeMagnitudes[(bleed ? 4 : 0) + (twist ? 2 : 0) + (keep ? 1 : 0)](
+        magnitude, phase_.data(), leftover_.data(), taper, 1.0f + params.bleed, params.swish, params.residue,
+        1.0f + params.residue, half);
     magnitude[0] = 0.0f;
 
     keepSpectrum(params);
@@ -215,13 +256,11 @@ void QuorKernel::processBlock(const QuorDSPParams& params) noexcept {
 
     vDSP_DFT_Execute(idftSetup_.get(), fourierRe_.data(), fourierIm_.data(), inverseRe_.data(),
                      inverseIm_.data());
-    vDSP_ztoc(&inverse_, 1, reinterpret_cast<DSPComplex*>(inverseMerged_.data()), 2, halfLength);
-
-    // The forward and inverse passes scale by 2N; dividing by N leaves an unchanged frame at twice its
-    // level, which the Hann overlap-add (copies N/2 apart sum to 1) carries to the output.
-    const float frameLength = static_cast<float>(n);
-    vDSP_vsdiv(inverseMerged_.data(), 1, &frameLength, inverseMerged_.data(), 1, length(n));
-    vDSP_vmul(inverseMerged_.data(), 1, hann_.data(), 1, inverseMerged_.data(), 1, length(n));
+    // Interleave into natural order, divide by N and window, in one pass. The forward and inverse passes
+    // scale by 2N; dividing by N leaves an unchanged frame at twice its level, which the Hann overlap-add
+    // (copies N/2 apart sum to 1) carries to the output.
+    mergeFrame(inverseRe_.data(), inverseIm_.data(), hann_.data(), static_cast<float>(n),
+               inverseMerged_.data(), half);
     vDSP_vadd(pendingOverlap_.data(), 1, inverseMerged_.data(), 1, pendingOverlap_.data(), 1, halfLength);
 
     if (params.squeeze) {

@@ -1,0 +1,178 @@
+#include "dsp/QuorbelDSPKernel.h"
+
+#include "dsp/Conversions.h"
+#include "dsp/QuorKernel.h"
+#include "dsp/SoftLimiter.h"
+#include "vdsp/vDSP.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorbel {
+
+using platform::vDSP_Length;
+
+namespace {
+
+constexpr std::int64_t kLogN1 = 13; // 8192 points
+constexpr std::int64_t kLogN2 = 14; // 16384 points
+
+float clamp01(float x) noexcept {
+    return std::min(1.0f, std::max(0.0f, x));
+}
+
+std::vector<std::vector<float>> buffers(std::int64_t count, std::int64_t frames) {
+    return std::vector<std::vector<float>>(static_cast<std::size_t>(count),
+                                           std::vector<float>(static_cast<std::size_t>(frames)));
+}
+
+} // namespace
+
+QuorbelDSPKernel::QuorbelDSPKernel() = default;
+QuorbelDSPKernel::~QuorbelDSPKernel() = default;
+
+void QuorbelDSPKernel::allocate(std::int64_t channelCount, std::int64_t maxFrames, double sampleRate) {
+    channelCount_ = channelCount;
+    sampleRate_ = sampleRate;
+    maxFrames_ = maxFrames;
+    const auto c = static_cast<std::size_t>(std::max<std::int64_t>(channelCount, 0));
+    const auto m = static_cast<std::size_t>(std::max<std::int64_t>(maxFrames, 0));
+
+    // Kernels of an earlier allocation go as the arrays are replaced.
+    quorKernels1_.clear();
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        quorKernels1_.push_back(std::make_unique<QuorKernel>(kLogN1));
+    }
+    quorKernels2_.clear();
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        quorKernels2_.push_back(std::make_unique<QuorKernel>(kLogN2));
+    }
+
+    iirKernels_.clear();
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        iirKernels_.push_back(std::make_unique<IIRKernel>(static_cast<std::int64_t>(m), sampleRate));
+    }
+    wet1Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
+    wet2Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
+    dryBufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
+    wetMixBuf_ = std::make_unique<float[]>(m);
+
+    lastFilterMode_ = -1; // the new filters hold no coefficients yet
+}
+
+void QuorbelDSPKernel::deallocate() {
+    quorKernels1_.clear();
+    quorKernels2_.clear();
+    iirKernels_.clear();
+    wet1Bufs_.clear();
+    wet2Bufs_.clear();
+    dryBufs_.clear();
+    wetMixBuf_.reset();
+}
+
+void QuorbelDSPKernel::reset() {
+    for (auto& k : quorKernels1_) {
+        k->reset();
+    }
+    for (auto& k : quorKernels2_) {
+        k->reset();
+    }
+    for (auto& f : iirKernels_) {
+        f->clearCarries();
+    }
+    lastFilterMode_ = -1;
+    modulation_.reset();
+    modulationAccumulator_ = 0.0;
+}
+
+void QuorbelDSPKernel::updateFilters(const QuorDSPParams& p) noexcept {
+    // A NaN frequency or Q never equals the cache, so such values are applied on every call.
+    if (p.filterMode == lastFilterMode_ && p.frequency == lastFreq_ && p.Q == lastQ_) {
+        return;
+    }
+    for (auto& f : iirKernels_) {
+        if (p.filterMode == 2) {
+            f->setHighPass(p.frequency, p.Q);
+        } else if (p.filterMode == 1) {
+            f->setBandPass(p.frequency, p.Q);
+        } else {
+            f->setLowPass(p.frequency, p.Q);
+        }
+    }
+    lastFilterMode_ = p.filterMode;
+    lastFreq_ = p.frequency;
+    lastQ_ = p.Q;
+}
+
+void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64_t frameCount) noexcept {
+    // 1. Modulation clock: runs on every call, bypassed or not, over the full frame count.
+    modulationAccumulator_ = modulationAccumulator_ + static_cast<double>(frameCount) / sampleRate_;
+    if (modulationAccumulator_ >= modulationInterval) {
+        modulation_.tick(modulationAccumulator_);
+        params_ = modulation_.output();
+        modulationAccumulator_ = 0.0;
+    }
+
+    // 2. Bypassed or not allocated: the buffers keep the pulled input.
+    const QuorDSPParams p = params_;
+    if (p.bypass || !wetMixBuf_) {
+        return;
+    }
+
+    // 3. Frames beyond maxFrames keep the input.
+    const std::int64_t frames = std::max<std::int64_t>(0, std::min(frameCount, maxFrames_));
+    const auto n = static_cast<vDSP_Length>(frames);
+    const auto bytes = static_cast<std::size_t>(frames) * sizeof(float);
+
+    // 4. Filter coefficients, only when mode, frequency or Q changed.
+    updateFilters(p);
+
+    // 5. The second spectral kernel shifts its kept spectrum the other way.
+    QuorDSPParams p2 = p;
+    p2.drift = saturatingNegate(p.drift);
+
+    // 6. Both spectral kernels of every channel, reading the channel's input.
+    std::size_t channels =
+        (bufferList != nullptr && bufferList->mBuffers != nullptr) ? bufferList->mNumberBuffers : 0;
+    channels = std::min(channels, static_cast<std::size_t>(std::max<std::int64_t>(channelCount_, 0)));
+    channels = std::min(channels, quorKernels1_.size());
+    for (std::size_t ch = 0; ch < channels; ++ch) {
+        const auto* data = static_cast<const float*>(bufferList->mBuffers[ch].mData);
+        if (data == nullptr) {
+            continue;
+        }
+        if (bytes > 0) {
+            std::memcpy(dryBufs_[ch].data(), data, bytes);
+        }
+        quorKernels1_[ch]->process(data, wet1Bufs_[ch].data(), frames, p);
+        quorKernels2_[ch]->process(data, wet2Bufs_[ch].data(), frames, p2);
+    }
+
+    // 7. Pan gains: entry 0 serves channel 0, entry 1 every other channel.
+    const float a = p.spread * p.warble1;
+    const float b = p.spread * p.warble2;
+    const float gain1[2] = {0.5f * clamp01(1.0f - a), 0.5f * clamp01(1.0f + a)};
+    const float gain2[2] = {0.5f * clamp01(1.0f - b), 0.5f * clamp01(1.0f + b)};
+    const float wet = p.mix * wetGain;
+    const float dry = 1.0f - p.mix;
+    const float level = p.volume * 2.5f;
+
+    // 8. Pan, filter, mix, level and limiter, per channel.
+    float* wetMix = wetMixBuf_.get();
+    for (std::size_t ch = 0; ch < channels; ++ch) {
+        auto* out = static_cast<float*>(bufferList->mBuffers[ch].mData);
+        if (out == nullptr) {
+            continue;
+        }
+        const std::size_t i = ch == 0 ? 0 : 1;
+        platform::vDSP_vsmul(wet1Bufs_[ch].data(), 1, &gain1[i], wetMix, 1, n);
+        platform::vDSP_vsma(wet2Bufs_[ch].data(), 1, &gain2[i], wetMix, 1, wetMix, 1, n);
+        iirKernels_[ch]->process(wetMix, frames);
+        platform::vDSP_vsmul(wetMix, 1, &wet, out, 1, n);
+        platform::vDSP_vsma(dryBufs_[ch].data(), 1, &dry, out, 1, out, 1, n);
+        platform::vDSP_vsmul(out, 1, &level, out, 1, n);
+        softLimit(out, frames); // tanhf; a non-finite sample leaves as 0
+    }
+}
+
+} // namespace quorbel

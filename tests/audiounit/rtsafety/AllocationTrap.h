@@ -1,0 +1,36 @@
+#pragma once
+// Counts the allocator calls (malloc family, operator new and delete) and pthread_mutex_lock calls that a
+// thread makes while its "in render" flag is set. AllocationTrap.cpp replaces those functions for the
+// whole binary; link it into a test binary of its own.
+//
+// Under AddressSanitizer the C allocator belongs to the sanitizer's runtime and cannot be replaced; that
+// build counts operator new/delete and pthread_mutex_lock only.
+
+namespace quorbel::test {
+
+/// Calls counted so far (or during one scope).
+struct TrapCounts {
+    long allocator = 0;
+    long newDelete = 0;
+    long locks = 0;
+};
+
+/// Whether the C allocator is counted in this build.
+bool trapCountsCAllocator() noexcept;
+/// Sets or clears the calling thread's "in render" flag.
+void setInRender(bool inRender) noexcept;
+/// The calls counted so far, all threads together.
+TrapCounts trapCounts() noexcept;
+
+/// Runs `f` with the calling thread's flag set and returns the calls counted meanwhile.
+template <typename F> TrapCounts inRenderScope(F&& f) {
+    const TrapCounts before = trapCounts();
+    setInRender(true);
+    f();
+    setInRender(false);
+    const TrapCounts after = trapCounts();
+    return {after.allocator - before.allocator, after.newDelete - before.newDelete,
+            after.locks - before.locks};
+}
+
+} // namespace quorbel::test
