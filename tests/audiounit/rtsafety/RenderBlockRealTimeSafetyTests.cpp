@@ -1,7 +1,7 @@
 // Renders through the audio unit's render block with parameter events of every kind, scheduled and direct,
 // while tree observers are notified on the render thread and another thread sets values, adds and removes
 // observers; expects no allocation and no lock on the render thread.
-#include "AllocationTrap.h"
+#include "support/AllocationTrap.h"
 
 #include "audiounit/QuorbelAudioUnit.h"
 #include "audiounit/QuorbelComponent.h"

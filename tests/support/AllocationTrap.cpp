@@ -1,6 +1,6 @@
 // The counting replacements of AllocationTrap.h: malloc, free, calloc, realloc, the aligned allocators,
 // every form of operator new and delete, and pthread_mutex_lock.
-#include "AllocationTrap.h"
+#include "support/AllocationTrap.h"
 
 #include <dlfcn.h>
 #include <pthread.h>
