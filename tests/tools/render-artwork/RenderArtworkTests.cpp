@@ -65,7 +65,7 @@ TEST(RenderArtwork, StatsOfTheKnobCapAndTheRadios) {
         }
     }
     EXPECT_EQ(run("NeoOverlay 0 0 --stats").out.substr(0, 35), "group x=0.34 y=-0.44 w=-0.68 h=0.49");
-    EXPECT_EQ(run("QuorFooter 400 50 --stats").out.substr(0, 40), "group x=17.88 y=15.16 w=366.44 h=24.34\n");
+    EXPECT_EQ(run("QuorFooter 400 50 --stats").out.substr(0, 39), "group x=17.88 y=15.16 w=366.44 h=24.34\n");
 }
 
 TEST(RenderArtwork, WritesAPNGAtTheRequestedScale) {
