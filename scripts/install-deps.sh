@@ -10,7 +10,18 @@ packages=(
     libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core
     libsndfile1-dev libplist-dev libcli11-dev libx11-dev
     clang libclang-rt-14-dev
+    locales
 )
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+
+# A German locale, so that the tests can check that parameter texts ignore the process locale.
+ensure_test_locale() {
+    locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+    command -v localedef >/dev/null || return 0
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,11 +29,13 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+    ensure_test_locale
+    exit 0
+fi
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "installing: ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq >/dev/null
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_test_locale
