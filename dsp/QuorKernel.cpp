@@ -42,7 +42,10 @@ std::int64_t driftShift(std::int64_t drift, std::int64_t half) noexcept {
 
 // The fused loops below are built for the SSE2 baseline and for AVX2, chosen when the program loads; the
 // lanes change nothing in the results (same IEEE operations, no contraction).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__AVX2__)
+// Not under ThreadSanitizer, whose runtime is not ready when the clones are resolved at load time, and
+// not with clang, which cannot clone function templates.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__) && \
+    !defined(__SANITIZE_THREAD__)
 #define QUORBEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define QUORBEL_VECTOR_CLONES

@@ -29,8 +29,8 @@ public:
     PropertyListDictionary(std::initializer_list<Entry> entries);
 
     /// Number of entries.
-    std::size_t size() const noexcept { return entries_.size(); }
-    bool empty() const noexcept { return entries_.empty(); }
+    std::size_t size() const noexcept;
+    bool empty() const noexcept;
     /// The value under `key`, or null.
     const PropertyList* find(std::string_view key) const noexcept;
     PropertyList* find(std::string_view key) noexcept;
@@ -96,5 +96,13 @@ public:
 private:
     std::variant<bool, std::int64_t, double, std::string, Data, Array, PropertyListDictionary> value_;
 };
+
+// Defined here, where PropertyList is complete: the entries' pair type needs it.
+inline std::size_t PropertyListDictionary::size() const noexcept {
+    return entries_.size();
+}
+inline bool PropertyListDictionary::empty() const noexcept {
+    return entries_.empty();
+}
 
 } // namespace platform

@@ -7,7 +7,10 @@
 // The elementwise loops are built twice, for the SSE2 baseline and for AVX2, and the processor picks one
 // when the program loads. Wider lanes change nothing in the results: every operation is the same IEEE
 // operation (no fused multiply-add: contraction is off), square roots and divisions correctly rounded.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__AVX2__)
+// Not under ThreadSanitizer, whose runtime is not ready when the clones are resolved at load time, and
+// not with clang, which cannot clone function templates.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__) && \
+    !defined(__SANITIZE_THREAD__)
 #define VDSP_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VDSP_VECTOR_CLONES
