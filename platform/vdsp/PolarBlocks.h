@@ -19,4 +19,9 @@ std::size_t phasesAvx2(const float* y, const float* x, float* out, std::size_t n
 /// As rectSse, 8-wide; call only where AVX2 and FMA are available.
 std::size_t rectAvx2(const float* rho, const float* theta, float* re, float* im, std::size_t n);
 
+/// As phasesSse, 16-wide; call only where AVX-512F is available.
+std::size_t phasesAvx512(const float* y, const float* x, float* out, std::size_t n);
+/// As rectSse, 16-wide; call only where AVX-512F is available.
+std::size_t rectAvx512(const float* rho, const float* theta, float* re, float* im, std::size_t n);
+
 } // namespace platform::polar

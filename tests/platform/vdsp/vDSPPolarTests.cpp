@@ -108,21 +108,43 @@ TEST(vDSPPolar, RectMatchesTheCLibraryInPlaceAndStrided) {
     }
 }
 
-// The run-time choice takes the 8-wide blocks on processors with AVX2; the 4-wide ones must hold the
-// same accuracy wherever they run.
-TEST(vDSPPolar, FourWideBlocksMatchTheCLibrary) {
+// The run-time choice takes the widest blocks the processor has; every width must hold the same accuracy
+// wherever it runs, so each is checked directly (the wider ones where the processor has them).
+TEST(vDSPPolar, EveryBlockWidthMatchesTheCLibrary) {
+    using Phases = std::size_t (*)(const float*, const float*, float*, std::size_t);
+    using Rect = std::size_t (*)(const float*, const float*, float*, float*, std::size_t);
+    struct Width {
+        const char* name;
+        bool available;
+        Phases phases;
+        Rect rect;
+        std::size_t lanes;
+    };
+    const Width widths[] = {
+        {"4-wide", true, polar::phasesSse, polar::rectSse, 4},
+        {"8-wide", __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"), polar::phasesAvx2,
+         polar::rectAvx2, 8},
+        {"16-wide", __builtin_cpu_supports("avx512f") != 0, polar::phasesAvx512, polar::rectAvx512, 16},
+    };
     const std::size_t n = 512;
     const auto a = arguments(n, 5, 30.0f);
     const auto b = arguments(n, 6, 30.0f);
-    std::vector<float> out(n), re(n), im(n);
-    ASSERT_EQ(polar::phasesSse(a.data(), b.data(), out.data(), n), n);
-    ASSERT_EQ(polar::rectSse(a.data(), b.data(), re.data(), im.data(), n), n);
-    for (std::size_t k = 0; k < n; ++k) {
-        ASSERT_LE(ulps(out[k], std::atan2(a[k], b[k])), kPhaseUlps) << k;
-        ASSERT_LE(ulps(re[k], a[k] * std::cos(b[k])), kRectUlps) << k;
-        ASSERT_LE(ulps(im[k], a[k] * std::sin(b[k])), kRectUlps) << k;
+    for (const Width& w : widths) {
+        if (!w.available) {
+            continue;
+        }
+        SCOPED_TRACE(w.name);
+        std::vector<float> out(n), re(n), im(n);
+        ASSERT_EQ(w.phases(a.data(), b.data(), out.data(), n), n);
+        ASSERT_EQ(w.rect(a.data(), b.data(), re.data(), im.data(), n), n);
+        for (std::size_t k = 0; k < n; ++k) {
+            ASSERT_LE(ulps(out[k], std::atan2(a[k], b[k])), kPhaseUlps) << k;
+            ASSERT_LE(ulps(re[k], a[k] * std::cos(b[k])), kRectUlps) << k;
+            ASSERT_LE(ulps(im[k], a[k] * std::sin(b[k])), kRectUlps) << k;
+        }
+        // Each leaves the tail to the caller.
+        EXPECT_EQ(w.phases(a.data(), b.data(), out.data(), w.lanes + 3), w.lanes);
     }
-    EXPECT_EQ(polar::phasesSse(a.data(), b.data(), out.data(), 7), 4u); // leaves the tail to the caller
 }
 
 } // namespace
