@@ -181,32 +181,32 @@ def caption_size(letter):
 
 
 def build_glyph(letter):
-    spec = GLYPHS[letter]
+    glyph = GLYPHS[letter]
     home = None
-    if spec.source:
+    if glyph.source:
         # Given in a drawing's fractions: turned upright and scaled to knob units, its outline's box
         # corner moved to the origin (the home shift puts it back).
-        drawing, degrees = drawing_named(spec.source[0]), spec.source[1]
+        drawing, degrees = drawing_named(glyph.source[0]), glyph.source[1]
         scale = unit_scale(drawing)
 
         def design(fractions):
             return [(x * 1000.0 / scale, y * 1000.0 / scale)
                     for x, y in turn(to_units(drawing, fractions), -degrees)]
 
-        ox, _, oy, _ = bounds(design(spec.outline))
+        ox, _, oy, _ = bounds(design(glyph.outline))
         shift = turn([(ox / 1000.0 * scale, oy / 1000.0 * scale)], degrees)[0]
         home = (drawing.name, degrees, shift)
 
         def given(fractions):
             return [(x - ox, y - oy) for x, y in design(fractions)]
 
-        outline = given(spec.outline)
+        outline = given(glyph.outline)
     else:
-        outline = list(spec.outline)
+        outline = list(glyph.outline)
 
     refs = [outline]
     subpaths = [("outline", outline)]
-    for kind, piece in spec.pieces:
+    for kind, piece in glyph.pieces:
         if isinstance(piece, Along):
             corners = resolve_along(piece, kind, refs)
         elif isinstance(piece, Given):
@@ -217,15 +217,15 @@ def build_glyph(letter):
             refs.append(corners)
         subpaths.append((kind, corners))
 
-    baseline = spec.baseline if spec.baseline is not None else bounds(outline)[3]
-    if spec.source:
+    baseline = glyph.baseline if glyph.baseline is not None else bounds(outline)[3]
+    if glyph.source:
         # A given glyph keeps its size: design units are thousandths of a knob.
         sx = sy = 1.0 / 1000.0
         x0 = y0 = 0.0
     else:
         # A designed glyph is scaled to its box: the one its caption shows, else its own size.
         x0, x1, y0, y1 = bounds([p for _, c in subpaths for p in c])
-        width, height = caption_size(letter) or (spec.size[0] / 1000.0, spec.size[1] / 1000.0)
+        width, height = caption_size(letter) or (glyph.size[0] / 1000.0, glyph.size[1] / 1000.0)
         sx, sy = width / (x1 - x0), height / (y1 - y0)
     subpaths = [(kind, wound([((x - x0) * sx, (y - y0) * sy) for x, y in corners],
                              kind in ("outline", "splinter")))
