@@ -4,6 +4,8 @@
 #include "stylekit/DrawingSupport.h"
 #include "stylekit/KnobsStyleKitArtwork.h"
 
+#include <array>
+
 namespace quorbel {
 
 using platform::CGRect;
@@ -168,6 +170,32 @@ std::shared_ptr<NSImage> KnobsStyleKit::imageOfQuorFooter(CGRect frame) {
 std::shared_ptr<NSImage> KnobsStyleKit::imageOfNeoUnderlay(CGRect frame) {
     // Blank: the handler draws nothing and succeeds whenever there is a current context.
     return renderPlatformImage({frame.width(), frame.height()}, true, [] {});
+}
+
+std::shared_ptr<platform::NSImage> knobsStyleKitImage(KnobsStyleKitDrawing which, platform::CGRect frame) {
+    using ImageFunction = std::shared_ptr<platform::NSImage> (*)(platform::CGRect);
+    // The image operations, in the order of KnobsStyleKitDrawing.
+    static constexpr std::array<ImageFunction, knobsStyleKitDrawingCount> imageFunctions{
+        &KnobsStyleKit::imageOfMixUnderlay,
+        &KnobsStyleKit::imageOfNeoOverlay,
+        &KnobsStyleKit::imageOfFeedUnderlay,
+        &KnobsStyleKit::imageOfToneUnderlay,
+        &KnobsStyleKit::imageOfOrbitUnderlay,
+        &KnobsStyleKit::imageOfDoubtUnderlay,
+        &KnobsStyleKit::imageOfVexityUnderlay,
+        &KnobsStyleKit::imageOfRadioOff,
+        &KnobsStyleKit::imageOfRadioOn,
+        &KnobsStyleKit::imageOfBP,
+        &KnobsStyleKit::imageOfHP,
+        &KnobsStyleKit::imageOfLP,
+        &KnobsStyleKit::imageOfMute,
+        &KnobsStyleKit::imageOfFail,
+        &KnobsStyleKit::imageOfBypass,
+        &KnobsStyleKit::imageOfMasterUnderlay,
+        &KnobsStyleKit::imageOfQuorFooter,
+        &KnobsStyleKit::imageOfNeoUnderlay,
+    };
+    return imageFunctions[static_cast<std::size_t>(which)](frame);
 }
 
 } // namespace quorbel

@@ -1,6 +1,7 @@
 #pragma once
 #include "graphics/CGGeometry.h"
 #include "graphics/NSImage.h"
+#include "stylekit/KnobsStyleKitArtwork.h"
 
 #include <memory>
 
@@ -89,5 +90,8 @@ public:
     /// An image of `frame`'s size that draws nothing (blank).
     static std::shared_ptr<platform::NSImage> imageOfNeoUnderlay(platform::CGRect frame);
 };
+
+/// The image operation of KnobsStyleKit for a drawing: imageOf<Name>(frame) for `which`. Allocates.
+std::shared_ptr<platform::NSImage> knobsStyleKitImage(KnobsStyleKitDrawing which, platform::CGRect frame);
 
 } // namespace quorbel

@@ -135,31 +135,10 @@ TEST(KnobsStyleKit, ImageHandlersFailWithoutACurrentContext) {
 }
 
 TEST(KnobsStyleKit, EveryDrawingRendersAtOddAndDegenerateSizes) {
-    using ImageFunction = std::shared_ptr<platform::NSImage> (*)(CGRect);
-    const ImageFunction all[] = {
-        &KnobsStyleKit::imageOfMixUnderlay,
-        &KnobsStyleKit::imageOfNeoOverlay,
-        &KnobsStyleKit::imageOfFeedUnderlay,
-        &KnobsStyleKit::imageOfToneUnderlay,
-        &KnobsStyleKit::imageOfOrbitUnderlay,
-        &KnobsStyleKit::imageOfDoubtUnderlay,
-        &KnobsStyleKit::imageOfVexityUnderlay,
-        &KnobsStyleKit::imageOfRadioOff,
-        &KnobsStyleKit::imageOfRadioOn,
-        &KnobsStyleKit::imageOfBP,
-        &KnobsStyleKit::imageOfHP,
-        &KnobsStyleKit::imageOfLP,
-        &KnobsStyleKit::imageOfMute,
-        &KnobsStyleKit::imageOfFail,
-        &KnobsStyleKit::imageOfBypass,
-        &KnobsStyleKit::imageOfMasterUnderlay,
-        &KnobsStyleKit::imageOfQuorFooter,
-        &KnobsStyleKit::imageOfNeoUnderlay,
-    };
     for (const CGRect frame : {CGRect(0, 0, 0, 0), CGRect(0, 0, 0.4, 0.7), CGRect(0, 0, 57.5, 23),
                                CGRect(0, 0, -30, 30), CGRect(0, 0, NAN, 10), CGRect(0, 0, 1e6, 1)}) {
-        for (const ImageFunction f : all) {
-            const auto bitmap = render(*f(frame), 1);
+        for (const KnobsStyleKitDrawing which : allKnobsStyleKitDrawings) {
+            const auto bitmap = render(*knobsStyleKitImage(which, frame), 1);
             EXPECT_LE(bitmap->width(), 32767u);
         }
     }

@@ -27,30 +27,6 @@ using platform::NSImage;
 
 namespace {
 
-using ImageFunction = std::shared_ptr<NSImage> (*)(CGRect);
-
-// The image operations, in the order of KnobsStyleKitDrawing.
-constexpr std::array<ImageFunction, knobsStyleKitDrawingCount> imageFunctions{
-    &KnobsStyleKit::imageOfMixUnderlay,
-    &KnobsStyleKit::imageOfNeoOverlay,
-    &KnobsStyleKit::imageOfFeedUnderlay,
-    &KnobsStyleKit::imageOfToneUnderlay,
-    &KnobsStyleKit::imageOfOrbitUnderlay,
-    &KnobsStyleKit::imageOfDoubtUnderlay,
-    &KnobsStyleKit::imageOfVexityUnderlay,
-    &KnobsStyleKit::imageOfRadioOff,
-    &KnobsStyleKit::imageOfRadioOn,
-    &KnobsStyleKit::imageOfBP,
-    &KnobsStyleKit::imageOfHP,
-    &KnobsStyleKit::imageOfLP,
-    &KnobsStyleKit::imageOfMute,
-    &KnobsStyleKit::imageOfFail,
-    &KnobsStyleKit::imageOfBypass,
-    &KnobsStyleKit::imageOfMasterUnderlay,
-    &KnobsStyleKit::imageOfQuorFooter,
-    &KnobsStyleKit::imageOfNeoUnderlay,
-};
-
 constexpr std::string_view defaultKnobPrefix = "DefaultKnob:";
 
 } // namespace
@@ -102,7 +78,7 @@ int main(int argc, char** argv) {
             std::cerr << " DefaultKnob:LABEL\n";
             return 2;
         }
-        image = imageFunctions[static_cast<std::size_t>(*which)](frame);
+        image = knobsStyleKitImage(*which, frame);
         if (stats) {
             std::cout << artworkStats(knobsStyleKitArtwork(*which), frame);
         }
