@@ -2,34 +2,16 @@
 // Helpers shared by the style-kit tests: a current bitmap context, rendering an image at a density,
 // and colour checks.
 
-#include "graphics/CGContext.h"
-#include "graphics/NSGraphicsContext.h"
 #include "graphics/NSImage.h"
+#include "tests/platform/graphics/GraphicsTestSupport.h"
 
 #include <cstdlib>
 #include <memory>
 
 namespace stylekit_test {
 
-/// A flipped, transparent bitmap of w x h pixels, current while the object lives.
-class CurrentBitmap {
-public:
-    CurrentBitmap(std::size_t w, std::size_t h) : cg_(platform::CGBitmapContextCreate(w, h)) {
-        platform::NSGraphicsContext::pushCurrent(
-            platform::NSGraphicsContext::graphicsContextWithCGContext(cg_, true));
-    }
-    ~CurrentBitmap() { platform::NSGraphicsContext::popCurrent(); }
-    CurrentBitmap(const CurrentBitmap&) = delete;
-    CurrentBitmap& operator=(const CurrentBitmap&) = delete;
-
-    platform::CGContext* context() const { return cg_.get(); }
-    std::shared_ptr<platform::CGImage> image() const {
-        return platform::CGBitmapContextCreateImage(cg_.get());
-    }
-
-private:
-    std::shared_ptr<platform::CGContext> cg_;
-};
+/// A flipped, transparent bitmap that is the current graphics context while it lives.
+using graphics_test::CurrentBitmap;
 
 /// The image rendered at `density` pixels per point.
 inline std::shared_ptr<platform::CGImage> render(const platform::NSImage& image, double density) {
