@@ -15,27 +15,13 @@ using stylekit_test::render;
 namespace {
 
 /// Extent of the pixels of the panel yellow (the label ink).
-struct LabelInk {
-    double minX = 1e9, maxX = -1, minY = 1e9, maxY = -1;
-    int count = 0;
-};
+using LabelInk = graphics_test::Ink;
 
 LabelInk labelInk(const platform::CGImage& image) {
-    LabelInk ink;
-    for (std::size_t y = 0; y < image.height(); ++y) {
-        for (std::size_t x = 0; x < image.width(); ++x) {
-            const auto p = image.pixelAt(x, y);
-            // Yellow over grey: red and green well above blue.
-            if (p.alpha == 255 && p.red > 150 && p.green > 140 && p.blue < 80) {
-                ink.minX = std::min(ink.minX, double(x));
-                ink.maxX = std::max(ink.maxX, double(x));
-                ink.minY = std::min(ink.minY, double(y));
-                ink.maxY = std::max(ink.maxY, double(y));
-                ++ink.count;
-            }
-        }
-    }
-    return ink;
+    // Yellow over grey: red and green well above blue.
+    return graphics_test::inkWhere(image, [](const platform::CGImagePixel& p) {
+        return p.alpha == 255 && p.red > 150 && p.green > 140 && p.blue < 80;
+    });
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 
 using namespace platform;
 using graphics_test::CurrentBitmap;
+using graphics_test::Ink;
+using graphics_test::inkWhere;
 using graphics_test::near;
 
 namespace {
@@ -132,25 +134,8 @@ TEST(NSFont, SystemFontIsAMediumSansWithAScaleIndependentSize) {
 
 namespace {
 
-struct Ink {
-    double minX = 1e9, maxX = -1, minY = 1e9, maxY = -1;
-    int count = 0;
-};
-
 Ink inkOf(const CGImage& image) {
-    Ink ink;
-    for (std::size_t y = 0; y < image.height(); ++y) {
-        for (std::size_t x = 0; x < image.width(); ++x) {
-            if (image.pixelAt(x, y).alpha > 128) {
-                ink.minX = std::min(ink.minX, double(x));
-                ink.maxX = std::max(ink.maxX, double(x));
-                ink.minY = std::min(ink.minY, double(y));
-                ink.maxY = std::max(ink.maxY, double(y));
-                ++ink.count;
-            }
-        }
-    }
-    return ink;
+    return inkWhere(image, [](const platform::CGImagePixel& p) { return p.alpha > 128; });
 }
 
 } // namespace
