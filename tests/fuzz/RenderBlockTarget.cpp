@@ -149,7 +149,9 @@ int renderBlockTarget(const std::uint8_t* data, std::size_t size) {
                 if (into->mBuffers[b].mData == nullptr) {
                     into->mBuffers[b].mData = r.hostInput[b].data();
                 }
-                std::memcpy(into->mBuffers[b].mData, r.input[b].data(), pulled * sizeof(float));
+                if (pulled > 0) {  // an empty input vector has no storage to copy from
+                    std::memcpy(into->mBuffers[b].mData, r.input[b].data(), pulled * sizeof(float));
+                }
             }
             return noErr;
         };
