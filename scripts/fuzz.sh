@@ -2,6 +2,8 @@
 # Builds the libFuzzer targets of tests/fuzz with clang (libFuzzer + AddressSanitizer + UndefinedBehavior-
 # Sanitizer) in build-fuzz/ and runs each for a bounded time, all four at once.
 #   scripts/fuzz.sh [SECONDS]    seconds per target (default 60, or QUORBEL_FUZZ_SECONDS)
+# QUORBEL_FUZZ_SEED fixes libFuzzer's seed, so that a run can be repeated (CI sets it); without it each run
+# explores from a new random seed.
 # The committed seeds (tests/fuzz/corpus/<target>/) are only read; what the fuzzers find goes to
 # build-fuzz/corpus/<target>/. A crash, leak, timeout or out-of-memory input is copied into
 # tests/fuzz/regressions/<target>/, which fuzz_regression_tests replays in every build, and the script fails.
@@ -33,6 +35,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$dir/corpus/$t" "$dir/artifacts/$t"
     extra=()
     [ -f "tests/fuzz/$t.dict" ] && extra+=("-dict=tests/fuzz/$t.dict")
+    [ -n "${QUORBEL_FUZZ_SEED:-}" ] && extra+=("-seed=$QUORBEL_FUZZ_SEED")
     "$dir/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
         -artifact_prefix="$dir/artifacts/$t/" "${extra[@]}" "$dir/corpus/$t" "tests/fuzz/corpus/$t" \
         >"$dir/fuzz_$t.log" 2>&1 &
