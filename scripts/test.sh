@@ -21,8 +21,8 @@ tsan) dir=build-tsan; extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORBEL_SANITIZ
 esac
 
 if [ "$mode" = tsan ]; then
-    # The binaries whose tests start threads. Not the real-time-safety binaries (dsp_rtsafety_tests,
-    # audiounit_rtsafety_tests): they replace malloc and free, which the ThreadSanitizer runtime owns, and
+    # The binaries whose tests start threads. Not the real-time-safety binaries (*_rtsafety_tests):
+    # they replace malloc and free, which the ThreadSanitizer runtime owns, and
     # crash at start; their concurrent scenario (control thread against render thread) is the Threads
     # fixture's.
     cmake -S . -B "$dir" -DQUORBEL_WERROR=$werror "${extra[@]}" >/dev/null

@@ -1,4 +1,5 @@
 #include "dsp/QuorKernel.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 
 namespace quorbel {
 namespace {
+
+using test::noise;
 
 constexpr double kPi = 3.141592653589793;
 
@@ -28,15 +31,6 @@ QuorDSPParams effectsOff() {
     return p;
 }
 
-std::vector<float> noise(std::size_t n, unsigned seed, float amplitude = 1.0f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> x(n);
-    for (auto& v : x) {
-        v = dist(rng);
-    }
-    return x;
-}
 
 // Runs the whole input through the kernel in calls of `block` frames.
 std::vector<float> run(QuorKernel& kernel, const std::vector<float>& input, const QuorDSPParams& p,
@@ -104,7 +98,7 @@ TEST(QuorKernel, FirstFrameLengthOfOutputIsSilent) {
     for (std::int64_t logN : {13, 14}) {
         QuorKernel k(logN);
         const auto n = static_cast<std::size_t>(k.transformBlockSamples());
-        const auto out = run(k, noise(n + 3000, 1), effectsOff(), 700);
+        const auto out = run(k, noise(n + 3000, 1, 1.0f), effectsOff(), 700);
         for (std::size_t t = 0; t < n; ++t) {
             ASSERT_EQ(out[t], 0.0f) << "logN " << logN << " sample " << t;
         }
@@ -196,7 +190,7 @@ TEST(QuorKernel, FullSmudgeWithoutResidueDelaysByAQuarterFrame) {
     for (std::int64_t logN : {13, 14}) {
         QuorKernel k(logN);
         const auto n = static_cast<std::size_t>(k.transformBlockSamples());
-        const auto in = noise(5 * n, 2);
+        const auto in = noise(5 * n, 2, 1.0f);
         const auto out = runRagged(k, in, p, 3 * n / 4, 9);
         for (std::size_t t = 0; t < out.size(); ++t) {
             ASSERT_EQ(out[t], t < n / 4 ? 0.0f : in[t - n / 4]) << "logN " << logN << " sample " << t;
@@ -283,7 +277,7 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
 // The kept spectrum is the frame's final magnitudes shifted by drift bins, the vacated end keeping its
 // own values; a shift is taken modulo N/2, its size from |drift| (the most negative drift included).
 TEST(QuorKernel, DriftShiftsTheKeptSpectrum) {
-    const auto in = noise(8192 + 4096, 4);
+    const auto in = noise(8192 + 4096, 4, 1.0f);
     auto keptWith = [&](std::int64_t drift, bool purge) {
         QuorKernel k(13);
         QuorDSPParams p = effectsOff();
@@ -326,7 +320,7 @@ TEST(QuorKernel, DriftShiftsTheKeptSpectrum) {
 
 // With purge the kept spectrum is always zero, so a residue of 1 only halves the magnitudes.
 TEST(QuorKernel, PurgeLeavesResidueOnlyDividing) {
-    const auto in = noise(40000, 5);
+    const auto in = noise(40000, 5, 1.0f);
     QuorDSPParams p = effectsOff();
     p.purge = true;
     p.drift = 3;
@@ -362,7 +356,7 @@ TEST(QuorKernel, ResetEqualsAFreshKernelAfterHardDriving) {
     EXPECT_EQ(used.incoming().count(), fresh.incoming().count());
     EXPECT_EQ(used.outgoing().count(), fresh.outgoing().count());
     EXPECT_EQ(used.bucket().count(), fresh.bucket().count());
-    const auto in = noise(50000, 8);
+    const auto in = noise(50000, 8, 1.0f);
     QuorDSPParams p; // the default control values: every effect on a little
     EXPECT_TRUE(bitIdentical(run(used, in, p, 333), run(fresh, in, p, 333)));
     EXPECT_TRUE(bitIdentical({used.leftover().begin(), used.leftover().end()},
@@ -372,7 +366,7 @@ TEST(QuorKernel, ResetEqualsAFreshKernelAfterHardDriving) {
 // The output does not depend on how the stream is cut into calls (up to 3N/4 frames each), and a
 // call may process its buffer in place.
 TEST(QuorKernel, OutputIsIndependentOfCallSizes) {
-    const auto in = noise(60000, 10);
+    const auto in = noise(60000, 10, 1.0f);
     const QuorDSPParams p; // defaults: residue 5, smudge 0.5, bleed, swish
     QuorKernel steady(13), ragged(13), inPlace(13);
     const auto reference = run(steady, in, p, 256);
@@ -389,7 +383,7 @@ TEST(QuorKernel, OutputIsIndependentOfCallSizes) {
 // bucket (at most N samples) blends nothing into it.
 TEST(QuorKernel, OversizedCallPassesItsInputThrough) {
     QuorKernel k(13);
-    const auto in = noise(30000, 12);
+    const auto in = noise(30000, 12, 1.0f);
     std::vector<float> out(in.size());
     QuorDSPParams p;
     p.smudge = 1.0f;
@@ -398,7 +392,7 @@ TEST(QuorKernel, OversizedCallPassesItsInputThrough) {
 }
 
 TEST(QuorKernel, ZeroFrameCallChangesNothing) {
-    const auto in = noise(30000, 13);
+    const auto in = noise(30000, 13, 1.0f);
     const QuorDSPParams p;
     QuorKernel plain(13), interrupted(13);
     const auto reference = run(plain, in, p, 480);

@@ -1,4 +1,5 @@
 #include "dsp/QuorbelDSPKernel.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,10 @@
 namespace quorbel {
 namespace {
 
+using test::noise;
+
 using platform::OwnedAudioBufferList;
 
-std::vector<float> noise(std::size_t n, unsigned seed, float amplitude = 0.5f) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-amplitude, amplitude);
-    std::vector<float> v(n);
-    for (float& x : v) {
-        x = dist(rng);
-    }
-    return v;
-}
 
 /// Fills every buffer of `list` with `frames` samples of `signal` starting at `offset` (channel ch shifted
 /// by ch × 7 samples so channels differ).
@@ -53,7 +47,7 @@ TEST(QuorbelDSPKernel, PassesAudioThroughUntilAllocatedAndAfterDeallocation) {
     EXPECT_EQ(kernel.channelCount(), 2);
     EXPECT_EQ(kernel.sampleRate(), 44100.0);
     OwnedAudioBufferList list(2, 512);
-    const std::vector<float> signal = noise(4096, 1);
+    const std::vector<float> signal = noise(4096, 1, 0.5f);
     for (std::size_t call = 0; call < 4; ++call) {
         fill(list, signal, call * 512, 512);
         const std::vector<float> in = channel(list, 1, 512);
@@ -84,7 +78,7 @@ TEST(QuorbelDSPKernel, BypassLeavesTheAudioWhileTheClockTicks) {
     kernel.allocate(2, 512, 44100.0);
     kernel.modulation().input.bypass = true;
     OwnedAudioBufferList list(2, 512);
-    const std::vector<float> signal = noise(8192, 2);
+    const std::vector<float> signal = noise(8192, 2, 0.5f);
     fill(list, signal, 0, 512);
     kernel.process(list.list(), 512); // before the first tick the default record (no bypass) holds
     EXPECT_FALSE(kernel.params().bypass);
@@ -106,7 +100,7 @@ TEST(QuorbelDSPKernel, FirstCallRunsAtDefaultsAndTheTickTakesTheAccumulatedTime)
     kernel.modulation().input.mix = 0.9f;
     kernel.modulation().input.tone = 800.0f;
     OwnedAudioBufferList list(2, 4096);
-    const std::vector<float> signal = noise(8192, 3);
+    const std::vector<float> signal = noise(8192, 3, 0.5f);
 
     fill(list, signal, 0, 512);
     kernel.process(list.list(), 512);
@@ -131,7 +125,7 @@ TEST(QuorbelDSPKernel, FirstCallRunsAtDefaultsAndTheTickTakesTheAccumulatedTime)
 }
 
 TEST(QuorbelDSPKernel, LeavesWhatItDoesNotProcess) {
-    const std::vector<float> signal = noise(4096, 4);
+    const std::vector<float> signal = noise(4096, 4, 0.5f);
     // Frames beyond maxFrames keep the input.
     {
         QuorbelDSPKernel kernel;
@@ -182,7 +176,7 @@ TEST(QuorbelDSPKernel, SkipsBuffersWithoutData) {
     withNull.allocate(2, 512, 44100.0);
     OwnedAudioBufferList a(2, 512);
     OwnedAudioBufferList b(2, 512);
-    const std::vector<float> signal = noise(16384, 5);
+    const std::vector<float> signal = noise(16384, 5, 0.5f);
     for (std::size_t call = 0; call < 40; ++call) {
         fill(a, signal, call * 512, 512);
         fill(b, signal, call * 512, 512);
@@ -243,7 +237,7 @@ TEST(QuorbelDSPKernel, NoSpreadGivesEveryChannelTheSameGains) {
     kernel.allocate(2, 512, 44100.0);
     kernel.modulation().input.orbit = 0.8; // warbles move, spread stays 0
     OwnedAudioBufferList list(2, 512);
-    const std::vector<float> signal = noise(8192, 6);
+    const std::vector<float> signal = noise(8192, 6, 0.5f);
     for (std::size_t call = 0; call < 40; ++call) {
         list.prepare(512);
         for (std::uint32_t ch = 0; ch < 2; ++ch) {
@@ -280,7 +274,7 @@ TEST(QuorbelDSPKernel, NonFiniteSamplesLeaveAsZero) {
         kernel.modulation().input.mix = 0.0f;
         kernel.modulation().input.volume = 0.4f;
         OwnedAudioBufferList list(1, 1024);
-        std::vector<float> signal = noise(1024, 8);
+        std::vector<float> signal = noise(1024, 8, 0.5f);
         signal[10] = nan;
         signal[20] = inf;
         signal[30] = -inf;
@@ -294,7 +288,7 @@ TEST(QuorbelDSPKernel, NonFiniteSamplesLeaveAsZero) {
         EXPECT_EQ(out[40], 1.0f);
         EXPECT_EQ(out[41], std::tanh(signal[41]));
         // The poisoned spectra and echoes that follow never leave as anything but finite samples.
-        const std::vector<float> later = noise(32768, 9);
+        const std::vector<float> later = noise(32768, 9, 0.5f);
         for (std::size_t call = 0; call < 32; ++call) {
             fill(list, later, call * 1024, 1024);
             kernel.process(list.list(), 1024);
@@ -309,7 +303,7 @@ TEST(QuorbelDSPKernel, NonFiniteSamplesLeaveAsZero) {
         kernel.allocate(1, 1024, 44100.0);
         kernel.modulation().input.volume = std::numeric_limits<float>::max(); // × 2.5 overflows
         OwnedAudioBufferList list(1, 1024);
-        fill(list, noise(1024, 10), 0, 1024);
+        fill(list, noise(1024, 10, 0.5f), 0, 1024);
         kernel.process(list.list(), 1024);
         EXPECT_EQ(peak(channel(list, 0, 1024), 0, 1024), 0.0f);
     }
@@ -320,7 +314,7 @@ TEST(QuorbelDSPKernel, ZeroQSilencesUntilTheNextTick) {
     kernel.allocate(2, 512, 44100.0);
     kernel.modulation().input.vexity = -1.3; // wavy Q = (vexity + 1.3) × 3 = 0
     OwnedAudioBufferList list(2, 512);
-    const std::vector<float> signal = noise(4096, 11);
+    const std::vector<float> signal = noise(4096, 11, 0.5f);
     const auto render = [&](std::size_t call) {
         fill(list, signal, call * 512, 512);
         kernel.process(list.list(), 512);
@@ -345,7 +339,7 @@ TEST(QuorbelDSPKernel, ExtremeDriftNeitherStopsNorLeaksNonFiniteSamples) {
     kernel.modulation().input.confusion = -1e300;
     kernel.modulation().input.vexity = 1e300;
     OwnedAudioBufferList list(2, 512);
-    const std::vector<float> signal = noise(65536, 12);
+    const std::vector<float> signal = noise(65536, 12, 0.5f);
     for (std::size_t call = 0; call < 100; ++call) {
         fill(list, signal, call * 512, 512);
         kernel.process(list.list(), 512);
@@ -364,7 +358,7 @@ void setMovingParameters(QuorbelDSPKernel& k) {
 }
 
 TEST(QuorbelDSPKernel, ResetKeepsTheControlValuesAndRestartsLikeAFreshKernel) {
-    const std::vector<float> signal = noise(1 << 16, 13);
+    const std::vector<float> signal = noise(1 << 16, 13, 0.5f);
     QuorbelDSPKernel used;
     setMovingParameters(used);
     used.allocate(2, 1024, 44100.0);
@@ -404,7 +398,7 @@ TEST(QuorbelDSPKernel, CallSizesDoNotChangeTheOutput) {
     // kernels tick on the same first call, any slicing of the rest must give the same audio.
     constexpr std::size_t total = 60000;
     constexpr std::int64_t maxFrames = 4096;
-    const std::vector<float> signal = noise(total, 14);
+    const std::vector<float> signal = noise(total, 14, 0.5f);
     const auto render = [&](auto nextSize) {
         QuorbelDSPKernel kernel;
         kernel.allocate(2, maxFrames, 44100.0);

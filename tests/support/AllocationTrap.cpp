@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUORBEL_COUNT_C_ALLOCATOR 0
@@ -233,6 +235,26 @@ void setInRender(bool flag) noexcept {
 
 TrapCounts trapCounts() noexcept {
     return {allocatorCalls.load(), newDeleteCalls.load(), lockCalls.load()};
+}
+
+TrapCounts exerciseTrap() {
+    std::mutex m;
+    volatile char* sink = nullptr;
+    const TrapCounts seen = inRenderScope([&] {
+        // Direct calls: a new-expression paired with its delete may be elided by the compiler.
+        void* p = ::operator new[](64);
+        sink = static_cast<char*>(p);
+        ::operator delete[](p);
+        auto* q = static_cast<char*>(std::malloc(32));
+        sink = q;
+        std::free(q);
+        std::vector<float> v(1000);
+        sink = reinterpret_cast<volatile char*>(v.data());
+        m.lock();
+        m.unlock();
+    });
+    (void)sink;
+    return seen;
 }
 
 } // namespace quorbel::test

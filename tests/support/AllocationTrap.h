@@ -33,4 +33,8 @@ template <typename F> TrapCounts inRenderScope(F&& f) {
             after.locks - before.locks};
 }
 
+/// Allocates and frees through operator new, malloc and a vector, and locks a mutex, all inside a render
+/// scope, and returns what was counted: a binary's self-check that its trap sees what it must.
+TrapCounts exerciseTrap();
+
 } // namespace quorbel::test

@@ -26,21 +26,7 @@ using test::TrapCounts;
 
 // The counters must see what they are meant to see, or a zero below would prove nothing.
 TEST(RenderBlockRealTimeSafety, CountersSeeAllocationsAndLocks) {
-    std::mutex m;
-    volatile char* sink = nullptr;
-    const TrapCounts seen = test::inRenderScope([&] {
-        auto* p = new char[64];
-        sink = p;
-        delete[] p;
-        auto* q = static_cast<char*>(std::malloc(32));
-        sink = q;
-        std::free(q);
-        std::function<void()> f = [big = std::vector<int>(3)] { (void)big; };
-        sink = reinterpret_cast<volatile char*>(&f);
-        m.lock();
-        m.unlock();
-    });
-    (void)sink;
+    const TrapCounts seen = test::exerciseTrap();
     EXPECT_GE(seen.newDelete, 4);
     EXPECT_GE(seen.locks, 1);
     if (test::trapCountsCAllocator()) {

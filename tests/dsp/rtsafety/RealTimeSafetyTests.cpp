@@ -19,25 +19,10 @@ using Counts = test::TrapCounts;
 
 // The counters must see what they are meant to see, or a zero below would prove nothing.
 TEST(RealTimeSafety, CountersSeeAllocationsAndLocks) {
-    std::mutex m;
-    volatile char* sink = nullptr;
-    const Counts seen = inRenderScope([&] {
-        // Direct calls: a new-expression paired with its delete may be elided by the compiler.
-        void* p = ::operator new[](64);
-        sink = static_cast<char*>(p);
-        ::operator delete[](p);
-        auto* q = static_cast<char*>(std::malloc(32));
-        sink = q;
-        std::free(q);
-        std::vector<float> v(1000);
-        sink = reinterpret_cast<volatile char*>(v.data());
-        m.lock();
-        m.unlock();
-    });
-    (void)sink;
+    const Counts seen = test::exerciseTrap();
     EXPECT_GE(seen.newDelete, 4);
     EXPECT_GE(seen.locks, 1);
-if (test::trapCountsCAllocator()) {
+    if (test::trapCountsCAllocator()) {
         EXPECT_GE(seen.allocator, 2);
     } else {
         GTEST_LOG_(INFO) << "AddressSanitizer build: the C allocator is the sanitizer's and is not counted";

@@ -1,4 +1,5 @@
 #include "vdsp/vDSP.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 
 namespace platform {
 namespace {
+
+using quorbel::test::noise;
 
 constexpr double kPi = 3.141592653589793;
 
@@ -60,15 +63,6 @@ std::complex<double> plainDft(const std::vector<float>& x, std::size_t k) {
     return sum;
 }
 
-std::vector<float> noise(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-1.0f, 1.0f);
-    std::vector<float> x(n);
-    for (auto& v : x) {
-        v = dist(rng);
-    }
-    return x;
-}
 
 TEST(vDSPDFT, CreateSetupRejectsUnsupportedLengthsAndDirections) {
     EXPECT_EQ(vDSP_DFT_zrop_CreateSetup(nullptr, 1000, vDSP_DFT_FORWARD), nullptr);
@@ -86,7 +80,7 @@ TEST(vDSPDFT, ForwardIsTwiceThePlainDftPacked) {
         SCOPED_TRACE(n);
         Transform t(n);
         ASSERT_TRUE(t.forward && t.inverse);
-        const auto x = noise(n, static_cast<unsigned>(n));
+        const auto x = noise(n, static_cast<unsigned>(n), 1.0f);
         t.runForward(x);
         const double tolerance = 2e-5 * std::sqrt(static_cast<double>(n));
         EXPECT_NEAR(t.re[0], 2.0 * plainDft(x, 0).real(), tolerance);
@@ -158,7 +152,7 @@ TEST(vDSPDFT, RoundTripScalesByTwiceTheLength) {
     for (std::size_t n : {64u, 8192u, 16384u}) {
         SCOPED_TRACE(n);
         Transform t(n);
-        const auto x = noise(n, 7);
+        const auto x = noise(n, 7, 1.0f);
         t.runForward(x);
         const auto y = t.runInverse();
         const float scale = 2.0f * static_cast<float>(n);
