@@ -1,0 +1,123 @@
+#pragma once
+#include "graphics/CGGeometry.h"
+
+#include <memory>
+
+namespace platform {
+
+class NSView;
+class NSLayoutConstraint;
+
+/// Attributes of a view that constraints relate, with the platform's values. The stand-in's solver
+/// handles left, right, top, bottom, width, height and the two centres.
+enum NSLayoutAttribute : int {
+    NSLayoutAttributeNotAnAttribute = 0,
+    NSLayoutAttributeLeft = 1,
+    NSLayoutAttributeRight = 2,
+    NSLayoutAttributeTop = 3,
+    NSLayoutAttributeBottom = 4,
+    NSLayoutAttributeLeading = 5,
+    NSLayoutAttributeTrailing = 6,
+    NSLayoutAttributeWidth = 7,
+    NSLayoutAttributeHeight = 8,
+    NSLayoutAttributeCenterX = 9,
+    NSLayoutAttributeCenterY = 10,
+};
+
+/// Relation of a constraint, with the platform's values.
+enum NSLayoutRelation : int {
+    NSLayoutRelationLessThanOrEqual = -1,
+    NSLayoutRelationEqual = 0,
+    NSLayoutRelationGreaterThanOrEqual = 1,
+};
+
+/// One attribute of one view, from which constraints are made (`NSLayoutAnchor`). Holds the view
+/// weakly. Made by the view's anchor accessors.
+class NSLayoutAnchor {
+public:
+    NSLayoutAnchor(std::weak_ptr<NSView> view, NSLayoutAttribute attribute)
+        : view_(std::move(view)), attribute_(attribute) {}
+    const std::weak_ptr<NSView>& view() const { return view_; }
+    NSLayoutAttribute attribute() const { return attribute_; }
+
+protected:
+    /// first.attribute (relation) other.attribute x multiplier + constant; inactive.
+    std::shared_ptr<NSLayoutConstraint> make(NSLayoutRelation relation, const NSLayoutAnchor* other,
+                                             CGFloat multiplier, CGFloat constant) const;
+
+private:
+    std::weak_ptr<NSView> view_;
+    NSLayoutAttribute attribute_;
+};
+
+/// A horizontal position anchor (left, right, centre x). The constraints made are inactive.
+class NSLayoutXAxisAnchor : public NSLayoutAnchor {
+public:
+    using NSLayoutAnchor::NSLayoutAnchor;
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutXAxisAnchor& anchor,
+                                                                CGFloat constant = 0) const {
+        return make(NSLayoutRelationEqual, &anchor, 1, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutXAxisAnchor& anchor,
+                                                                          CGFloat constant = 0) const {
+        return make(NSLayoutRelationLessThanOrEqual, &anchor, 1, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint>
+    constraintGreaterThanOrEqualToAnchor(const NSLayoutXAxisAnchor& anchor, CGFloat constant = 0) const {
+        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, 1, constant);
+    }
+};
+
+/// A vertical position anchor (top, bottom, centre y). The constraints made are inactive.
+class NSLayoutYAxisAnchor : public NSLayoutAnchor {
+public:
+    using NSLayoutAnchor::NSLayoutAnchor;
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutYAxisAnchor& anchor,
+                                                                CGFloat constant = 0) const {
+        return make(NSLayoutRelationEqual, &anchor, 1, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutYAxisAnchor& anchor,
+                                                                          CGFloat constant = 0) const {
+        return make(NSLayoutRelationLessThanOrEqual, &anchor, 1, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint>
+    constraintGreaterThanOrEqualToAnchor(const NSLayoutYAxisAnchor& anchor, CGFloat constant = 0) const {
+        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, 1, constant);
+    }
+};
+
+/// A size anchor (width, height): against a constant, or against another size times a multiplier plus
+/// a constant. The constraints made are inactive.
+class NSLayoutDimension : public NSLayoutAnchor {
+public:
+    using NSLayoutAnchor::NSLayoutAnchor;
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToConstant(CGFloat constant) const {
+        return make(NSLayoutRelationEqual, nullptr, 0, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToConstant(CGFloat constant) const {
+        return make(NSLayoutRelationLessThanOrEqual, nullptr, 0, constant);
+    }
+    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToConstant(CGFloat constant) const {
+        return make(NSLayoutRelationGreaterThanOrEqual, nullptr, 0, constant);
+    }
+    /// `constraintEqualToAnchor:multiplier:constant:`.
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutDimension& anchor,
+                                                                CGFloat multiplier = 1,
+                                                                CGFloat constant = 0) const {
+        return make(NSLayoutRelationEqual, &anchor, multiplier, constant);
+    }
+    /// `constraintLessThanOrEqualToAnchor:multiplier:constant:`.
+    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutDimension& anchor,
+                                                                          CGFloat multiplier = 1,
+                                                                          CGFloat constant = 0) const {
+        return make(NSLayoutRelationLessThanOrEqual, &anchor, multiplier, constant);
+    }
+    /// `constraintGreaterThanOrEqualToAnchor:multiplier:constant:`.
+    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToAnchor(const NSLayoutDimension& anchor,
+                                                                             CGFloat multiplier = 1,
+                                                                             CGFloat constant = 0) const {
+        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, multiplier, constant);
+    }
+};
+
+} // namespace platform
