@@ -1,0 +1,204 @@
+// The rotary knob, driven through the offscreen back end with injected mouse events.
+#include "editor/AURotaryControl.h"
+#include "stylekit/KnobsStyleKit.h"
+#include "ui/NSWindow.h"
+#include "ui/OffscreenBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace platform;
+using quorbel::AURotaryControl;
+using quorbel::KnobsStyleKit;
+
+namespace {
+
+/// The cap's rotation in degrees, read back from its transform.
+double capDegrees(const AURotaryControl& knob) {
+    const CATransform3D& t = knob.overlayLayer->transform();
+    return std::atan2(t.m12, t.m11) * 180 / std::numbers::pi;
+}
+
+/// A 100-point knob (bounds 0 to 1, value 0.5) filling the content of a window; counts its face
+/// renderings and its value callbacks.
+class Knob : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend = &OffscreenBackend::install();
+        window = std::make_shared<NSWindow>(CGRect(0, 0, 100, 100), NSWindowStyleMaskTitled);
+        knob = std::make_shared<AURotaryControl>(CGRect(0, 0, 100, 100));
+        knob->underlayImageProvider = [this](double w, double h) {
+            ++faces;
+            return KnobsStyleKit::imageOfNeoUnderlay(CGRect(0, 0, w, h));
+        };
+        knob->resetValue = 0.25f;
+        window->setContentView(knob);
+        window->makeKeyAndOrderFront();
+        backend->runUntilIdle();
+        knob->setValue(0.5f);
+        knob->onValueChanged = [this] { ++changes; };
+    }
+    void TearDown() override { window->close(); }
+
+    OffscreenBackend* backend = nullptr;
+    std::shared_ptr<NSWindow> window;
+    std::shared_ptr<AURotaryControl> knob;
+    int faces = 0;
+    int changes = 0;
+};
+
+} // namespace
+
+TEST_F(Knob, ValueSetterClampsAndCallsBackOnlyOnAChange) {
+    EXPECT_EQ(capDegrees(*knob), 0);
+    EXPECT_TRUE(CATransform3DIsIdentity(knob->overlayLayer->transform()));
+    knob->setValue(0.5f);
+    EXPECT_EQ(changes, 0);
+    knob->setValue(2);
+    EXPECT_EQ(knob->value(), 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_NEAR(capDegrees(*knob), 160, 1e-9);
+    knob->setValue(NAN);
+    EXPECT_EQ(knob->value(), 0);
+    EXPECT_NEAR(capDegrees(*knob), -160, 1e-9);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(Knob, FiftyPointDragTurnsTheCapByTheDiagonalProjection) {
+    struct Case {
+        CGPoint to;
+        float value;
+        double degrees;
+    };
+    // From the centre: right, up, and right plus down (no projection on the diagonal); then 18 points
+    // right, where the divisor 3.1415925 gives 0.591157079 and pi would give 0.591157019.
+    const Case cases[] = {{{100, 50}, 0.75321400f, 81.02847},
+                          {{50, 0}, 0.75321400f, 81.02847},
+                          {{100, 100}, 0.5f, 0},
+                          {{68, 50}, 0.591157079f, 29.17025}};
+    for (const Case& c : cases) {
+        knob->setValue(0.5f);
+        changes = 0;
+        backend->drag(*knob, {50, 50}, c.to);
+        EXPECT_EQ(knob->value(), c.value) << c.to.x << "," << c.to.y;
+        EXPECT_NEAR(capDegrees(*knob), c.degrees, 5e-5);
+        EXPECT_EQ(changes > 0, c.value != 0.5f); // one call per step that moved the cap
+    }
+}
+
+TEST_F(Knob, DraggingFarStopsAtTheEnds) {
+    backend->drag(*knob, {50, 50}, {1000, 50});
+    EXPECT_EQ(knob->value(), 1);
+    EXPECT_NEAR(capDegrees(*knob), 160, 1e-9);
+    backend->drag(*knob, {50, 50}, {-1000, 50});
+    EXPECT_EQ(knob->value(), 0);
+    EXPECT_NEAR(capDegrees(*knob), -160, 1e-9);
+}
+
+TEST_F(Knob, CancelledDragReturnsToWhereItBeganAndEndedChangesNothing) {
+    // Escape mid-drag, then a lost pointer mid-drag: back to 0.5 each time.
+    for (int way = 0; way < 2; ++way) {
+        backend->mouseDown(*knob, {50, 50});
+        backend->mouseDragged(*knob, {60, 50});
+        backend->mouseDragged(*knob, {100, 50});
+        EXPECT_EQ(knob->value(), 0.75321400f);
+        if (way == 0) {
+            backend->pressEscape(*window);
+        } else {
+            backend->losePointerGrab(*window);
+        }
+        EXPECT_EQ(knob->value(), 0.5f);
+        EXPECT_EQ(capDegrees(*knob), 0);
+        backend->mouseDragged(*knob, {0, 50}); // the cancelled drag sees no more
+        backend->mouseUp(*knob, {0, 50});
+        EXPECT_EQ(knob->value(), 0.5f);
+    }
+    // The release, wherever it happens, keeps the value of the last movement.
+    backend->mouseDown(*knob, {50, 50});
+    backend->mouseDragged(*knob, {60, 50});
+    backend->mouseDragged(*knob, {100, 50});
+    backend->mouseUp(*knob, {0, 0});
+    EXPECT_EQ(knob->value(), 0.75321400f);
+}
+
+TEST_F(Knob, DoubleClickSetsTheResetValueOnce) {
+    backend->click(*knob, {50, 50}, 1);
+    EXPECT_EQ(knob->value(), 0.5f);
+    backend->advanceClock(1);
+    backend->click(*knob, {50, 50}, 2);
+    EXPECT_EQ(knob->value(), 0.25f);
+    EXPECT_EQ(changes, 1);
+    backend->advanceClock(1);
+    backend->click(*knob, {50, 50}, 2); // already at the reset value: no callback
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(Knob, ZeroSizeDrawsNothingAndKeepsWhatItShowed) {
+    const auto contents = knob->overlayLayer->contents();
+    ASSERT_NE(contents, nullptr);
+    knob->setValue(1);
+    const CATransform3D turned = knob->overlayLayer->transform();
+    const int facesBefore = faces;
+    for (const CGSize size : {CGSize{0, 100}, CGSize{100, 0}, CGSize{NAN, 100}}) {
+        knob->setFrameSize(size);
+        knob->updateLayers();
+    }
+    EXPECT_EQ(faces, facesBefore);
+    EXPECT_EQ(knob->overlayLayer->contents(), contents);
+    EXPECT_EQ(knob->overlayLayer->transform(), turned);
+
+    auto empty = std::make_shared<AURotaryControl>(CGRect(0, 0, 0, 0));
+    EXPECT_EQ(empty->underlayLayer->contents(), nullptr);
+    EXPECT_EQ(empty->overlayLayer->contents(), nullptr);
+}
+
+TEST_F(Knob, TurningRendersNoImageAndRedrawsOncePerTurn) {
+    const auto face = knob->underlayLayer->contents();
+    const auto cap = knob->overlayLayer->contents();
+    const int facesBefore = faces;
+    backend->runUntilIdle();
+    const long drawn = window->displayCount();
+    backend->mouseDown(*knob, {50, 50});
+    for (int x = 51; x <= 80; ++x) {
+        backend->mouseDragged(*knob, {double(x), 50});
+        if (x % 10 == 0) {
+            backend->runUntilIdle(); // composite the window now and then, as a run loop would
+        }
+    }
+    backend->mouseUp(*knob, {80, 50});
+    backend->runUntilIdle();
+    EXPECT_GT(knob->value(), 0.5f);
+    EXPECT_EQ(faces, facesBefore);
+    EXPECT_EQ(knob->underlayLayer->contents(), face);
+    EXPECT_EQ(knob->overlayLayer->contents(), cap);
+    EXPECT_EQ(window->displayCount(), drawn + 3); // thirty moves, three turns, three drawings
+}
+
+// In the knob's flipped space a positive rotation turns the cap clockwise: a quarter turn up from the
+// middle puts the yellow pointer at the right, a quarter turn down at the left.
+TEST_F(Knob, RaisingTheValueTurnsThePointerClockwise) {
+    auto pointerX = [&] {
+        backend->runUntilIdle();
+        const auto pixels = backend->windowPixels(*window);
+        double sum = 0;
+        int count = 0;
+        for (std::size_t y = 0; y < pixels->height(); ++y) {
+            for (std::size_t x = 0; x < pixels->width(); ++x) {
+                const CGImagePixel p = pixels->pixelAt(x, y);
+                if (p.red > 200 && p.green > 180 && p.blue < 80) { // the pointer's yellow
+                    sum += double(x);
+                    ++count;
+                }
+            }
+        }
+        return count > 0 ? sum / count : -1;
+    };
+    knob->setValue(0.5f);
+    EXPECT_NEAR(pointerX(), 50, 3);
+    knob->setValue(0.5f + 90.0f / 320.0f);
+    EXPECT_GT(pointerX(), 60);
+    knob->setValue(0.5f - 90.0f / 320.0f);
+    EXPECT_LT(pointerX(), 40);
+}
