@@ -93,8 +93,8 @@ void NSButton::mouseUp(const NSEvent& event) {
     if (!tracking_) {
         return;
     }
-    tracking_ = false;
     mouseDragged(event);
+    tracking_ = false;
     const bool inside = highlighted_;
     setHighlighted(false);
     if (inside) {
