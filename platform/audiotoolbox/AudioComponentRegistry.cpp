@@ -166,32 +166,6 @@ std::optional<BundleInfo> readBundleInfo(const fs::path& bundle, std::string& wh
 
 } // namespace
 
-std::optional<OSType> fourCharCodeFromString(const std::string& text) {
-    if (text.size() != 4) {
-        return std::nullopt;
-    }
-    OSType code = 0;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte > 0x7e) {
-            return std::nullopt;
-        }
-        code = (code << 8) | byte;
-    }
-    return code;
-}
-
-std::string stringFromFourCharCode(OSType code) {
-    std::string text(4, '?');
-    for (std::size_t i = 0; i < 4; ++i) {
-        const auto byte = static_cast<unsigned char>((code >> (24 - 8 * i)) & 0xffu);
-        if (byte >= 0x20 && byte <= 0x7e) {
-            text[i] = static_cast<char>(byte);
-        }
-    }
-    return text;
-}
-
 AudioComponentRegistry::AudioComponentRegistry() = default;
 AudioComponentRegistry::~AudioComponentRegistry() = default;
 

@@ -16,13 +16,6 @@
 
 namespace platform {
 
-/// Codes of the Cocoa domain that the registry reports, with the platform's values.
-inline constexpr NSInteger NSFileNoSuchFileError = 4;
-inline constexpr NSInteger NSFileReadCorruptFileError = 259;
-inline constexpr NSInteger NSFileReadNoSuchFileError = 260;
-inline constexpr NSInteger NSExecutableLoadError = 3587;
-inline constexpr NSInteger NSExecutableLinkError = 3588;
-
 /// A unit that an extension offers, as its Info.plist describes it.
 struct AudioComponentEntry {
     AudioComponentDescription description;
@@ -85,10 +78,5 @@ private:
     std::vector<AudioComponentEntry> components_;
     std::vector<NSError> problems_;
 };
-
-/// The four-character code of a text of exactly four printable ASCII characters, else none.
-std::optional<OSType> fourCharCodeFromString(const std::string& text);
-/// The text of a four-character code; bytes that are not printable ASCII show as '?'.
-std::string stringFromFourCharCode(OSType code);
 
 } // namespace platform
