@@ -47,6 +47,12 @@ public:
               return true;
           }) {}
 
+    /// As the weak form, from a strong reference (the target is still held weakly).
+    template <class Target, class Held, class Arg>
+    requires std::is_base_of_v<Held, Target> || std::is_same_v<Held, Target>
+    TargetAction(const std::shared_ptr<Held>& target, void (Target::*action)(Arg*))
+        : TargetAction(std::weak_ptr<Held>(target), action) {}
+
     /// A handler without a target object.
     explicit TargetAction(std::function<void(Sender*)> handler)
         : send_([handler = std::move(handler)](Sender* sender) {
