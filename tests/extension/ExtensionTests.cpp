@@ -1,0 +1,72 @@
+// The effect's extension bundle as a host meets it: found and described by its Info.plist, its library
+// loaded through the component registry, its principal object both the unit factory and the editor's
+// view controller, and nothing exported but the entry point.
+
+#include "audiotoolbox/AudioComponentRegistry.h"
+#include "ui/AUViewController.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+
+using namespace platform;
+
+TEST(Extension, LoadsThroughTheRegistryAndMakesTheEffect) {
+    AudioComponentRegistry registry;
+    NSError error;
+    ASSERT_TRUE(registry.scan(QUORBEL_APPEX, &error)) << error.localizedDescription();
+    ASSERT_TRUE(registry.problems().empty()) << registry.problems()[0].localizedDescription();
+    ASSERT_EQ(registry.components().size(), 1u);
+    const AudioComponentEntry entry = registry.components()[0];
+    EXPECT_EQ(entry.description.componentType, kAudioUnitType_Effect);
+    EXPECT_EQ(entry.principalClass, "QuorbelAUViewControllerMac");
+
+    const auto unit = registry.instantiate({kAudioUnitType_Effect, 0, 0, 0, 0}, &error);
+    ASSERT_NE(unit, nullptr) << error.localizedDescription();
+    // The bundle describes the component its library makes.
+    EXPECT_EQ(unit->componentDescription(), entry.description);
+    EXPECT_EQ(unit->componentName(), entry.name);
+    EXPECT_EQ(unit->componentVersion(), entry.version);
+    ASSERT_NE(unit->parameterTree(), nullptr);
+    EXPECT_EQ(unit->parameterTree()->children().size(), 10u);
+    EXPECT_DOUBLE_EQ(unit->latency(), 0.37151927437641724);
+
+    // One object, two faces, one ownership.
+    const auto principal = registry.principalObject(entry, &error);
+    ASSERT_TRUE(principal) << error.localizedDescription();
+    ASSERT_NE(principal->viewController, nullptr);
+    EXPECT_FALSE(principal->factory.owner_before(principal->viewController));
+    EXPECT_FALSE(principal->viewController.owner_before(principal->factory));
+    EXPECT_EQ(dynamic_cast<void*>(principal->factory.get()),
+              dynamic_cast<void*>(principal->viewController.get()));
+}
+
+TEST(Extension, ExportsOnlyItsEntryPoint) {
+    const std::string library = std::string(QUORBEL_APPEX) + "/Contents/MacOS/QuorbelAUMac";
+    FILE* nm = ::popen(("nm -D --defined-only --format=posix '" + library + "'").c_str(), "r");
+    ASSERT_NE(nm, nullptr);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, nm)) > 0;) {
+        text.append(buffer, n);
+    }
+    ASSERT_EQ(::pclose(nm), 0);
+    bool entryPoint = false;
+    std::istringstream lines(text);
+    for (std::string name, rest; lines >> name && std::getline(lines, rest);) {
+        if (name == AUExtensionEntryPointName) {
+            entryPoint = true;
+            continue;
+        }
+        // The standard library's own weak and unique objects (type information, static tags) keep the
+        // default visibility its headers give them; nothing of ours may show.
+        const bool standardLibrary = name.rfind("_ZTISt", 0) == 0 || name.rfind("_ZTSSt", 0) == 0 ||
+                                     name.rfind("_ZZNSt", 0) == 0 || name.rfind("_ZNSt", 0) == 0 ||
+                                     name.rfind("_ZNKSt", 0) == 0 || name.rfind("_ZSt", 0) == 0;
+        EXPECT_TRUE(standardLibrary) << "exported: " << name;
+    }
+    EXPECT_TRUE(entryPoint);
+}
