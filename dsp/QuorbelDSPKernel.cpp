@@ -105,7 +105,19 @@ void QuorbelDSPKernel::updateFilters(const QuorDSPParams& p) noexcept {
 }
 
 void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64_t frameCount) noexcept {
-    // 1. Modulation clock: runs on every call, bypassed or not, over the full frame count.
+    // The spectral kernels are exact for calls of up to maxSliceFrames; a longer call is cut into slices
+    // that each go through the whole chain as a host call of that size would.
+    std::int64_t offset = 0;
+    while (frameCount - offset > maxSliceFrames) {
+        processSlice(bufferList, offset, maxSliceFrames);
+        offset += maxSliceFrames;
+    }
+    processSlice(bufferList, offset, frameCount - offset);
+}
+
+void QuorbelDSPKernel::processSlice(platform::AudioBufferList* bufferList, std::int64_t offset,
+                                    std::int64_t frameCount) noexcept {
+    // 1. Modulation clock: runs on every call (slice), bypassed or not, over its full frame count.
     modulationAccumulator_ = modulationAccumulator_ + static_cast<double>(frameCount) / sampleRate_;
     if (modulationAccumulator_ >= modulationInterval) {
         modulation_.tick(modulationAccumulator_);
@@ -119,10 +131,10 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
         return;
     }
 
-    // 3. Frames beyond maxFrames keep the input.
-    const std::int64_t frames = std::max<std::int64_t>(0, std::min(frameCount, maxFrames_));
+    // 3. Frames beyond maxFrames (counted from the start of the host's call) keep the input.
+    const std::int64_t frames =
+        std::max<std::int64_t>(0, std::min(frameCount, std::max<std::int64_t>(maxFrames_, 0) - offset));
     const auto n = static_cast<vDSP_Length>(frames);
-    const auto bytes = static_cast<std::size_t>(frames) * sizeof(float);
 
     // 4. Filter coefficients, only when mode, frequency or Q changed.
     updateFilters(p);
@@ -141,11 +153,11 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
         if (data == nullptr) {
             continue;
         }
-        if (bytes > 0) {
-            std::memcpy(dryBufs_[ch].data(), data, bytes);
+        if (frames > 0) {
+            std::memcpy(dryBufs_[ch].data(), data + offset, static_cast<std::size_t>(frames) * sizeof(float));
         }
-        quorKernels1_[ch]->process(data, wet1Bufs_[ch].data(), frames, p);
-        quorKernels2_[ch]->process(data, wet2Bufs_[ch].data(), frames, p2);
+        quorKernels1_[ch]->process(data + offset, wet1Bufs_[ch].data(), frames, p);
+        quorKernels2_[ch]->process(data + offset, wet2Bufs_[ch].data(), frames, p2);
     }
 
     // 7. Pan gains: entry 0 serves channel 0, entry 1 every other channel.
@@ -160,10 +172,11 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
     // 8. Pan, filter, mix, level and limiter, per channel.
     float* wetMix = wetMixBuf_.get();
     for (std::size_t ch = 0; ch < channels; ++ch) {
-        auto* out = static_cast<float*>(bufferList->mBuffers[ch].mData);
-        if (out == nullptr) {
+        auto* data = static_cast<float*>(bufferList->mBuffers[ch].mData);
+        if (data == nullptr) {
             continue;
         }
+        float* out = data + offset;
         const std::size_t i = ch == 0 ? 0 : 1;
         platform::vDSP_vsmul(wet1Bufs_[ch].data(), 1, &gain1[i], wetMix, 1, n);
         platform::vDSP_vsma(wet2Bufs_[ch].data(), 1, &gain2[i], wetMix, 1, wetMix, 1, n);

@@ -16,7 +16,6 @@ using test::noise;
 
 using platform::OwnedAudioBufferList;
 
-
 /// Fills every buffer of `list` with `frames` samples of `signal` starting at `offset` (channel ch shifted
 /// by ch × 7 samples so channels differ).
 void fill(OwnedAudioBufferList& list, const std::vector<float>& signal, std::size_t offset,
@@ -188,7 +187,7 @@ TEST(QuorbelDSPKernel, SkipsBuffersWithoutData) {
 }
 
 TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
-    // One 8192-frame call of an impulse: its first bucket echo reaches the 8192-point kernel's output at
+    // One 6144-frame call of an impulse: its first bucket echo reaches the 8192-point kernel's output at
     // sample 2048 and the 16384-point kernel's at 4096, while both spectral paths are still silent. With mix
     // 1 (no dry signal), what each channel shows around those samples tells which kernels it receives.
     struct Case {
@@ -197,38 +196,39 @@ TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
     };
     for (const Case c : {Case{1.0, false, true}, Case{-1.0, true, false}}) {
         QuorbelDSPKernel kernel;
-        kernel.allocate(3, 8192, 44100.0);
+        kernel.allocate(3, 6144, 44100.0);
         ModulationInput& in = kernel.modulation().input;
         in.vexity = c.vexity;
         in.orbit =
-            44100.0 / (3.2 * 8192.0); // the first tick puts the phase at π/2: warble1 = 1, warble2 = -1
+            44100.0 / (3.2 * 6144.0); // the first tick puts the phase at π/2: warble1 = 1, warble2 = -1
         in.mix = 1.0f;
         in.volume = 0.4f;
-        OwnedAudioBufferList list(3, 8192);
-        list.prepare(8192);
+        OwnedAudioBufferList list(3, 6144);
+        list.prepare(6144);
         for (std::uint32_t ch = 0; ch < 3; ++ch) {
-            std::fill(list.channel(ch), list.channel(ch) + 8192, 0.0f);
+            std::fill(list.channel(ch), list.channel(ch) + 6144, 0.0f);
             list.channel(ch)[0] = 1.0f;
         }
-        kernel.process(list.list(), 8192);
+        kernel.process(list.list(), 6144);
         ASSERT_EQ(kernel.params().warble1, 1.0f);
         ASSERT_EQ(kernel.params().warble2, -1.0f);
         ASSERT_EQ(kernel.params().spread, static_cast<float>(c.vexity));
 
         for (std::uint32_t ch = 0; ch < 2; ++ch) {
-            const std::vector<float> out = channel(list, ch, 8192);
+            SCOPED_TRACE(testing::Message() << "spread " << c.vexity << ", channel " << ch);
+            const std::vector<float> out = channel(list, ch, 6144);
             const bool getsFirst = ch == 0 ? c.ch0GetsFirst : c.ch1GetsFirst;
             const float first = peak(out, 2048, 2400);
             const float second = peak(out, 4096, 4400);
             if (getsFirst) {
-                EXPECT_GT(first, 1e-3f) << "channel " << ch;
-                EXPECT_LT(second, 1e-3f * first) << "channel " << ch; // only the first echo's filter tail
+                EXPECT_GT(first, 1e-3f);
+                EXPECT_LT(second, 1e-3f * first); // only the first echo's filter tail
             } else {
-                EXPECT_EQ(peak(out, 0, 4096), 0.0f) << "channel " << ch;
-                EXPECT_GT(second, 1e-3f) << "channel " << ch;
+                EXPECT_EQ(peak(out, 0, 4096), 0.0f);
+                EXPECT_GT(second, 1e-3f);
             }
         }
-        EXPECT_EQ(channel(list, 2, 8192), channel(list, 1, 8192)); // a third channel pans as the second
+        EXPECT_EQ(channel(list, 2, 6144), channel(list, 1, 6144)); // a third channel pans as the second
     }
 }
 
@@ -431,6 +431,46 @@ TEST(QuorbelDSPKernel, CallSizesDoNotChangeTheOutput) {
         ASSERT_NEAR(sliced.first[i], regular.first[i], 1e-6f) << i;
         ASSERT_NEAR(sliced.second[i], regular.second[i], 1e-6f) << i;
     }
+}
+
+TEST(QuorbelDSPKernel, LongCallsRunAsSlicesOf6144Frames) {
+    // An impulse at 8192 in channel 0 and noise in channel 1, wet signal only; orbit, vexity and doubt 0
+    // keep the control values constant after the first tick.
+    constexpr std::int64_t total = 2 * 65536;
+    const std::vector<float> signal = noise(total, 17, 0.5f);
+    const auto render = [&](std::int64_t maxFrames, const std::vector<std::int64_t>& calls) {
+        QuorbelDSPKernel kernel;
+        kernel.allocate(2, maxFrames, 44100.0);
+        kernel.modulation().input.mix = 1.0f;
+        OwnedAudioBufferList list(2, static_cast<std::uint32_t>(maxFrames));
+        std::vector<float> out0, out1;
+        std::int64_t position = 0;
+        for (std::size_t i = 0; position < total; ++i) {
+            const std::int64_t frames = calls[i % calls.size()];
+            list.prepare(static_cast<std::uint32_t>(frames));
+            for (std::int64_t t = 0; t < frames; ++t) {
+                list.channel(0)[t] = position + t == 8192 ? 1.0f : 0.0f;
+                list.channel(1)[t] = signal[static_cast<std::size_t>(position + t)];
+            }
+            kernel.process(list.list(), frames);
+            out0.insert(out0.end(), list.channel(0), list.channel(0) + frames);
+            out1.insert(out1.end(), list.channel(1), list.channel(1) + frames);
+            position += frames;
+        }
+        return std::make_pair(out0, out1);
+    };
+    std::vector<std::int64_t> slices(10, 6144);
+    slices.push_back(4096);
+    const auto whole = render(65536, {65536});
+    const auto sliced = render(65536, slices);
+    const auto small = render(512, {512});
+    EXPECT_EQ(whole.first, sliced.first);
+    EXPECT_EQ(whole.second, sliced.second);
+    // The impulse's wet response as 512-frame calls give it: the echoes from 2048 on and the 16384-point
+    // kernel's spectral path 1.5 × 16384 samples late.
+    EXPECT_EQ(whole.first, small.first);
+    EXPECT_EQ(peak(whole.first, 0, 8192 + 2048), 0.0f);
+    EXPECT_GT(peak(whole.first, 8192 + 24576, 8192 + 24576 + 8192), 1e-3f);
 }
 
 } // namespace
