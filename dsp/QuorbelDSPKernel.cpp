@@ -1,12 +1,12 @@
 #include "dsp/QuorbelDSPKernel.h"
 
 #include "dsp/Conversions.h"
+#include "dsp/FiniteSamples.h"
 #include "dsp/QuorKernel.h"
 #include "dsp/SoftLimiter.h"
 #include "vdsp/vDSP.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quorbel {
 
@@ -143,21 +143,22 @@ void QuorbelDSPKernel::processSlice(platform::AudioBufferList* bufferList, std::
     QuorDSPParams p2 = p;
     p2.drift = saturatingNegate(p.drift);
 
-    // 6. Both spectral kernels of every channel, reading the channel's input.
+    // 6. Both spectral kernels of every channel, reading the channel's input through its dry buffer.
     std::size_t channels =
         (bufferList != nullptr && bufferList->mBuffers != nullptr) ? bufferList->mNumberBuffers : 0;
     channels = std::min(channels, static_cast<std::size_t>(std::max<std::int64_t>(channelCount_, 0)));
     channels = std::min(channels, quorKernels1_.size());
+    // A NaN or infinite input sample enters as silence: a single one would otherwise stay in the kept
+    // spectra and circulate in the echo buckets for good.
     for (std::size_t ch = 0; ch < channels; ++ch) {
         const auto* data = static_cast<const float*>(bufferList->mBuffers[ch].mData);
         if (data == nullptr) {
             continue;
         }
-        if (frames > 0) {
-            std::memcpy(dryBufs_[ch].data(), data + offset, static_cast<std::size_t>(frames) * sizeof(float));
-        }
-        quorKernels1_[ch]->process(data + offset, wet1Bufs_[ch].data(), frames, p);
-        quorKernels2_[ch]->process(data + offset, wet2Bufs_[ch].data(), frames, p2);
+        float* input = dryBufs_[ch].data();
+        copyFiniteSamples(data + offset, input, frames);
+        quorKernels1_[ch]->process(input, wet1Bufs_[ch].data(), frames, p);
+        quorKernels2_[ch]->process(input, wet2Bufs_[ch].data(), frames, p2);
     }
 
     // 7. Pan gains: entry 0 serves channel 0, entry 1 every other channel.

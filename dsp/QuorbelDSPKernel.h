@@ -47,9 +47,9 @@ public:
 
     /// One render call, in place on `bufferList` (one float buffer per channel; a null mData is skipped):
     /// modulation clock, then unless bypassed the spectral kernels, pan, filter, mix, level and tanh limiter
-    /// over min(frameCount, maxFrames) frames. A call of more than maxSliceFrames frames runs as
-    /// consecutive slices of at most maxSliceFrames, each as if the host had made that call (its own clock
-    /// step and tick).
+    /// over min(frameCount, maxFrames) frames. A NaN or infinite input sample enters as silence (the dry
+    /// path included). A call of more than maxSliceFrames frames runs as consecutive slices of at most
+    /// maxSliceFrames, each as if the host had made that call (its own clock step and tick).
     /// Real-time safe: no allocation, lock or blocking call.
     void process(platform::AudioBufferList* bufferList, std::int64_t frameCount) noexcept;
 

@@ -473,5 +473,40 @@ TEST(QuorbelDSPKernel, LongCallsRunAsSlicesOf6144Frames) {
     EXPECT_GT(peak(whole.first, 8192 + 24576, 8192 + 24576 + 8192), 1e-3f);
 }
 
+TEST(QuorbelDSPKernel, NonFiniteInputSamplesEnterAsSilence) {
+    // A NaN at 0.5 s in the left channel and infinities in the right: the output equals, bit for bit, that
+    // of the same input with zeros there, in both channels and long after.
+    constexpr std::size_t total = 2 * 44100;
+    const std::vector<float> clean = noise(total + 7, 18, 0.5f);
+    std::vector<float> left = clean;
+    std::vector<float> right(clean.begin() + 7, clean.end());
+    left[22050] = std::numeric_limits<float>::quiet_NaN();
+    right[30000] = std::numeric_limits<float>::infinity();
+    right[30001] = -std::numeric_limits<float>::infinity();
+    std::vector<float> cleanLeft = left;
+    std::vector<float> cleanRight = right;
+    cleanLeft[22050] = 0.0f;
+    cleanRight[30000] = cleanRight[30001] = 0.0f;
+
+    const auto render = [&](const std::vector<float>& l, const std::vector<float>& r) {
+        QuorbelDSPKernel kernel;
+        kernel.allocate(2, 512, 44100.0);
+        OwnedAudioBufferList list(2, 512);
+        std::vector<float> out;
+        for (std::size_t at = 0; at + 512 <= total; at += 512) {
+            list.prepare(512);
+            std::copy_n(l.begin() + static_cast<long>(at), 512, list.channel(0));
+            std::copy_n(r.begin() + static_cast<long>(at), 512, list.channel(1));
+            kernel.process(list.list(), 512);
+            out.insert(out.end(), list.channel(0), list.channel(0) + 512);
+            out.insert(out.end(), list.channel(1), list.channel(1) + 512);
+        }
+        return out;
+    };
+    const std::vector<float> out = render(left, right);
+    EXPECT_EQ(out, render(cleanLeft, cleanRight));
+    EXPECT_GT(peak(out, out.size() - 1024, out.size()), 0.1f);
+}
+
 } // namespace
 } // namespace quorbel

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -41,11 +42,16 @@ TEST(RealTimeSafety, ProcessAllocatesNothingAndTakesNoLock) {
     const RenderCase cases[] = {{"wavy", false, 0}, {"choppy", true, 0}, {"choppy high-pass", true, 2}};
     constexpr std::int64_t maxFrames = 13000;
 
+    // Noise with non-finite samples sprinkled in, which enter as silence.
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
     std::vector<float> source(2 * maxFrames);
     for (float& s : source) {
         s = noise(rng);
+    }
+    for (std::size_t i = 100; i < source.size(); i += 997) {
+        source[i] =
+            i % 2 == 0 ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();
     }
 
     for (const RenderCase& c : cases) {
