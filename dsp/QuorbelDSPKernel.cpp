@@ -21,9 +21,8 @@ float clamp01(float x) noexcept {
     return std::min(1.0f, std::max(0.0f, x));
 }
 
-std::vector<std::vector<float>> buffers(std::int64_t count, std::int64_t frames) {
-    return std::vector<std::vector<float>>(static_cast<std::size_t>(count),
-                                           std::vector<float>(static_cast<std::size_t>(frames)));
+std::vector<std::vector<float>> buffers(std::size_t count, std::int64_t frames) {
+    return std::vector<std::vector<float>>(count, std::vector<float>(static_cast<std::size_t>(frames)));
 }
 
 } // namespace
@@ -32,32 +31,43 @@ QuorbelDSPKernel::QuorbelDSPKernel() = default;
 QuorbelDSPKernel::~QuorbelDSPKernel() = default;
 
 void QuorbelDSPKernel::allocate(std::int64_t channelCount, std::int64_t maxFrames, double sampleRate) {
+    const auto c = static_cast<std::size_t>(std::max<std::int64_t>(channelCount, 0));
+    const std::int64_t m = std::max<std::int64_t>(maxFrames, 0);
+
+    // Built aside: if any of it cannot be had, the exception leaves the kernel as it was.
+    std::vector<std::unique_ptr<QuorKernel>> kernels1;
+    std::vector<std::unique_ptr<QuorKernel>> kernels2;
+    std::vector<std::unique_ptr<IIRKernel>> filters;
+    kernels1.reserve(c);
+    kernels2.reserve(c);
+    filters.reserve(c);
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        kernels1.push_back(std::make_unique<QuorKernel>(kLogN1));
+    }
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        kernels2.push_back(std::make_unique<QuorKernel>(kLogN2));
+    }
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        filters.push_back(std::make_unique<IIRKernel>(m, sampleRate));
+    }
+    std::vector<std::vector<float>> wet1 = buffers(c, m);
+    std::vector<std::vector<float>> wet2 = buffers(c, m);
+    std::vector<std::vector<float>> dry = buffers(c, m);
+    auto wetMix = std::make_unique<float[]>(static_cast<std::size_t>(m));
+
+    // Nothing below can fail. The earlier allocation's objects leave with the locals.
+    quorKernels1_.swap(kernels1);
+    quorKernels2_.swap(kernels2);
+    iirKernels_.swap(filters);
+    wet1Bufs_.swap(wet1);
+    wet2Bufs_.swap(wet2);
+    dryBufs_.swap(dry);
     channelCount_ = channelCount;
     sampleRate_ = sampleRate;
     maxFrames_ = maxFrames;
-    const auto c = static_cast<std::size_t>(std::max<std::int64_t>(channelCount, 0));
-    const auto m = static_cast<std::size_t>(std::max<std::int64_t>(maxFrames, 0));
-
-    // Kernels of an earlier allocation go as the arrays are replaced.
-    quorKernels1_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        quorKernels1_.push_back(std::make_unique<QuorKernel>(kLogN1));
-    }
-    quorKernels2_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        quorKernels2_.push_back(std::make_unique<QuorKernel>(kLogN2));
-    }
-
-    iirKernels_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        iirKernels_.push_back(std::make_unique<IIRKernel>(static_cast<std::int64_t>(m), sampleRate));
-    }
-    wet1Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    wet2Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    dryBufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    wetMixBuf_ = std::make_unique<float[]>(m);
-
-    lastFilterMode_ = -1; // the new filters hold no coefficients yet
+    // The new filters hold no coefficients yet; wetMixBuf_ comes last, as it marks the kernel allocated.
+    lastFilterMode_ = -1;
+    wetMixBuf_ = std::move(wetMix);
 }
 
 void QuorbelDSPKernel::deallocate() {

@@ -36,7 +36,10 @@ public:
 
     /// Builds every per-channel kernel, filter and buffer for `channelCount` channels, calls of up to
     /// `maxFrames` frames and `sampleRate` Hz, replacing those of an earlier allocation. Control values,
-    /// modulation state and clock are kept. Allocates (host thread, never during a render call).
+    /// modulation state and clock are kept. Everything is built aside and taken over only when all of it
+    /// exists: when a step fails (std::bad_alloc, std::length_error, std::runtime_error from a transform
+    /// setup) the exception leaves the kernel exactly as it was, its earlier allocation (or none) whole.
+    /// Allocates (host thread, never during a render call).
     void allocate(std::int64_t channelCount, std::int64_t maxFrames, double sampleRate);
     /// Releases every per-channel object; channel count, rate, maxFrames, control values and modulation
     /// state are kept. Frees (host thread).
