@@ -70,6 +70,10 @@ public:
     bool isAllocated() const noexcept { return wetMixBuf_ != nullptr; }
     /// The biquad of channel `ch` (allocated kernels only), for inspection.
     const IIRKernel& iirKernel(std::size_t ch) const noexcept { return *iirKernels_[ch]; }
+    /// The 8192-point and the 16384-point spectral kernel of channel `ch` (allocated kernels only), for
+    /// inspection.
+    const QuorKernel& quorKernel1(std::size_t ch) const noexcept { return *quorKernels1_[ch]; }
+    const QuorKernel& quorKernel2(std::size_t ch) const noexcept { return *quorKernels2_[ch]; }
 
 private:
     void processSlice(platform::AudioBufferList* bufferList, std::int64_t offset,

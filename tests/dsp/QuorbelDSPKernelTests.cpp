@@ -1,3 +1,4 @@
+#include "dsp/QuorKernel.h"
 #include "dsp/QuorbelDSPKernel.h"
 #include "support/Noise.h"
 
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace quorbel {
@@ -121,6 +123,13 @@ TEST(QuorbelDSPKernel, FirstCallRunsAtDefaultsAndTheTickTakesTheAccumulatedTime)
     kernel.process(list.list(), 4096);
     EXPECT_EQ(kernel.modulation().time(), dt + 4096.0 / 44100.0);
     EXPECT_EQ(kernel.modulationAccumulator(), 0.0);
+
+    // Exactly 0.02 s (882 frames at 44100 Hz) is enough for a tick.
+    QuorbelDSPKernel exact;
+    exact.modulation().input.mix = 0.9f;
+    exact.process(list.list(), 882);
+    EXPECT_EQ(exact.modulation().time(), 0.02);
+    EXPECT_EQ(exact.params().mix, 0.9f);
 }
 
 TEST(QuorbelDSPKernel, LeavesWhatItDoesNotProcess) {
@@ -190,11 +199,12 @@ TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
     // One 6144-frame call of an impulse: its first bucket echo reaches the 8192-point kernel's output at
     // sample 2048 and the 16384-point kernel's at 4096, while both spectral paths are still silent. With mix
     // 1 (no dry signal), what each channel shows around those samples tells which kernels it receives.
+    // A pan offset of 2 is clamped as one of 1 is.
     struct Case {
         double vexity;                   // spread
         bool ch0GetsFirst, ch1GetsFirst; // the 8192-point kernel (the 16384-point one goes the other way)
     };
-    for (const Case c : {Case{1.0, false, true}, Case{-1.0, true, false}}) {
+    for (const Case c : {Case{1.0, false, true}, Case{-1.0, true, false}, Case{2.0, false, true}}) {
         QuorbelDSPKernel kernel;
         kernel.allocate(3, 6144, 44100.0);
         ModulationInput& in = kernel.modulation().input;
@@ -222,7 +232,7 @@ TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
             const float second = peak(out, 4096, 4400);
             if (getsFirst) {
                 EXPECT_GT(first, 1e-3f);
-                EXPECT_LT(second, 1e-3f * first); // only the first echo's filter tail
+                EXPECT_LT(second, 1e-2f * first); // only the first echo's filter tail
             } else {
                 EXPECT_EQ(peak(out, 0, 4096), 0.0f);
                 EXPECT_GT(second, 1e-3f);
@@ -431,6 +441,103 @@ TEST(QuorbelDSPKernel, CallSizesDoNotChangeTheOutput) {
         ASSERT_NEAR(sliced.first[i], regular.first[i], 1e-6f) << i;
         ASSERT_NEAR(sliced.second[i], regular.second[i], 1e-6f) << i;
     }
+}
+
+// The wet path made transparent for an impulse at sample 0: mix 1 and volume 0.4 (no dry signal, level
+// 1), feed 0 (residue 0: the echo buckets store the input as it comes), orbit and doubt 0 (smudge 0.5, pan
+// gains 0.5, frequency = tone). For its first 8192 samples both spectral paths are silent, and each
+// kernel gives only its bucket's first pass, smudged to half and panned to half: 0.25 at sample 2048 (8192
+// points) and 0.25 at 4096 (16384 points), into the filter. Returns those 8192 samples of channel 0.
+std::vector<float> echoesOfAnImpulse(QuorbelDSPKernel& kernel, double tone, double vexity,
+                                     std::int64_t filterMode) {
+    ModulationInput& in = kernel.modulation().input;
+    in.mix = 1.0f;
+    in.volume = 0.4f;
+    in.feed = 0.0f;
+    in.tone = static_cast<float>(tone);
+    in.vexity = vexity; // Q = (vexity + 1.3) × 3
+    in.filterMode = filterMode;
+    OwnedAudioBufferList list(static_cast<std::uint32_t>(kernel.channelCount()), 4096);
+    std::vector<float> out;
+    for (int call = 0; call < 2; ++call) { // 4096 frames each: every call ticks at once
+        list.prepare(4096);
+        for (std::uint32_t ch = 0; ch < list.channels(); ++ch) {
+            std::fill(list.channel(ch), list.channel(ch) + 4096, 0.0f);
+            list.channel(ch)[0] = call == 0 ? 1.0f : 0.0f;
+        }
+        kernel.process(list.list(), 4096);
+        out.insert(out.end(), list.channel(0), list.channel(0) + 4096);
+    }
+    return out;
+}
+
+TEST(QuorbelDSPKernel, EchoesReachTheMixAtHalfPanGainAndWeighted1Point4142) {
+    // tone 0 and high-pass: the filter's coefficients are 1, -2, 1, -2, 1, so it passes its input as it is.
+    QuorbelDSPKernel kernel;
+    kernel.allocate(1, 4096, 44100.0);
+    for (int allocation = 0; allocation < 2; ++allocation) {
+        SCOPED_TRACE(allocation == 0 ? "first allocation" : "after a new allocation");
+        const std::vector<float> out = echoesOfAnImpulse(kernel, 0.0, 0.0, 2);
+        const float echo = std::tanh(1.4142f * 0.25f);
+        for (std::size_t t = 0; t < out.size(); ++t) {
+            ASSERT_EQ(out[t], t == 2048 || t == 4096 ? echo : 0.0f) << t;
+        }
+        kernel.allocate(2, 4096, 44100.0); // new filters: their coefficients must be set again
+    }
+}
+
+TEST(QuorbelDSPKernel, FilterModeChoosesTheCookbookForm) {
+    // The echo at 2048 meets a filter at rest: its first output is b0 × 0.25. b0 of each form, for these
+    // rates, frequencies and Q, as the cookbook gives it; any mode other than 1 and 2 is low-pass.
+    const double q = 0.7071067811865476;
+    const struct Case {
+        double rate, tone, q;
+        std::int64_t mode;
+        double b0;
+    } cases[] = {{48000.0, 1000.0, q, 0, 0.00391612668},
+                 {48000.0, 1000.0, q, 5, 0.00391612668},
+                 {48000.0, 1000.0, q, 2, 0.911586642},
+                 {44100.0, 500.0, 3.0, 1, 0.0351716056}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode);
+        QuorbelDSPKernel kernel;
+        kernel.allocate(1, 4096, c.rate);
+        const std::vector<float> out = echoesOfAnImpulse(kernel, c.tone, c.q / 3.0 - 1.3, c.mode);
+        ASSERT_NEAR(kernel.params().Q, c.q, 1e-12);
+        EXPECT_EQ(peak(out, 0, 2048), 0.0f);
+        const double expected = std::tanh(1.4142 * 0.25 * c.b0);
+        EXPECT_NEAR(out[2048], expected, 1e-6 * expected);
+    }
+}
+
+TEST(QuorbelDSPKernel, SecondSpectralKernelShiftsItsKeptSpectrumTheOtherWay) {
+    // doubt 3 × vexity 1: drift 3. Spectral kernels of their own, given the control values of each call
+    // (drift 3 and -3), must keep the same spectra as the channel's two.
+    QuorbelDSPKernel kernel;
+    kernel.allocate(1, 4096, 44100.0);
+    kernel.modulation().input.confusion = 3.0;
+    kernel.modulation().input.vexity = 1.0;
+    QuorKernel up(13);
+    QuorKernel down(14);
+    OwnedAudioBufferList list(1, 4096);
+    std::vector<float> scratch(4096);
+    const std::vector<float> signal = noise(8 * 4096, 16, 0.5f);
+    for (std::size_t call = 0; call < 8; ++call) {
+        fill(list, signal, call * 4096, 4096);
+        const std::vector<float> in = channel(list, 0, 4096);
+        kernel.process(list.list(), 4096);
+        QuorDSPParams p = kernel.params();
+        ASSERT_EQ(p.drift, 3);
+        up.process(in.data(), scratch.data(), 4096, p);
+        p.drift = -3;
+        down.process(in.data(), scratch.data(), 4096, p);
+    }
+    const auto same = [](std::span<const float> a, std::span<const float> b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    };
+    EXPECT_GT(peak({up.leftover().begin(), up.leftover().end()}, 0, 4096), 0.0f);
+    EXPECT_TRUE(same(kernel.quorKernel1(0).leftover(), up.leftover()));
+    EXPECT_TRUE(same(kernel.quorKernel2(0).leftover(), down.leftover()));
 }
 
 TEST(QuorbelDSPKernel, LongCallsRunAsSlicesOf6144Frames) {
