@@ -3,6 +3,10 @@
 #include "audiounit/FactoryPresets.h"
 #include "audiounit/ParameterStore.h"
 
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace quorbel {
@@ -21,6 +25,24 @@ constexpr double kLatencySamples = 16384.0;
 constexpr double kTailTimeSeconds = 1.0;
 constexpr double kStandardSampleRate = 44100.0;
 constexpr platform::AVAudioChannelCount kStandardChannelCount = 2;
+
+/// The platform's error for an allocation of render resources that threw `failure`: kAudio_MemFullError
+/// when memory ran out (std::bad_alloc, or a size beyond what a buffer can hold), otherwise
+/// kAudioUnitErr_FailedInitialization with the failure's text.
+NSError allocationError(const std::exception& failure, std::int64_t channels, std::int64_t frames) noexcept {
+    const bool memory = dynamic_cast<const std::bad_alloc*>(&failure) != nullptr ||
+                        dynamic_cast<const std::length_error*>(&failure) != nullptr;
+    const platform::OSStatus status =
+        memory ? platform::kAudio_MemFullError : platform::kAudioUnitErr_FailedInitialization;
+    try {
+        return NSError::withOSStatus(
+            status, memory ? "not enough memory for the render resources of " + std::to_string(channels) +
+                                 " channels and " + std::to_string(frames) + " frames per call"
+                           : std::string("cannot allocate the render resources: ") + failure.what());
+    } catch (...) {
+        return NSError(std::string(), status, std::string()); // not even the message could be had
+    }
+}
 
 } // namespace
 
@@ -104,15 +126,33 @@ bool QuorbelAudioUnit::allocateRenderResources(NSError* outError) {
         }
         return false;
     }
-    const AVAudioFormat inputFormat = inputBus_->format();
-    if (!(outputBus_->format() == inputFormat) && !outputBus_->setFormat(inputFormat, outError)) {
+    // Whatever cannot be had on the way (memory above all: every per-channel buffer is as long as the
+    // largest call) is reported as the platform's error, never thrown at the host. A failed allocation
+    // leaves the unit as it was: the kernel keeps what it had, and render resources that were not allocated
+    // before are released again.
+    const bool wasAllocated = renderResourcesAllocated();
+    std::int64_t channels = 0;
+    std::int64_t frames = 0;
+    try {
+        const AVAudioFormat inputFormat = inputBus_->format();
+        if (!(outputBus_->format() == inputFormat) && !outputBus_->setFormat(inputFormat, outError)) {
+            return false;
+        }
+        if (!AUAudioUnit::allocateRenderResources(outError)) {
+            return false;
+        }
+        channels = static_cast<std::int64_t>(inputFormat.channelCount());
+        frames = static_cast<std::int64_t>(maximumFramesToRender());
+        dspKernel_->allocate(channels, frames, inputFormat.sampleRate());
+    } catch (const std::exception& failure) {
+        if (!wasAllocated) {
+            AUAudioUnit::deallocateRenderResources();
+        }
+        if (outError != nullptr) {
+            *outError = allocationError(failure, channels, frames);
+        }
         return false;
     }
-    if (!AUAudioUnit::allocateRenderResources(outError)) {
-        return false;
-    }
-    dspKernel_->allocate(static_cast<std::int64_t>(inputFormat.channelCount()),
-                         static_cast<std::int64_t>(maximumFramesToRender()), inputFormat.sampleRate());
     updateKernelParameters();
     return true;
 }

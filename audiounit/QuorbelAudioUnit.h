@@ -67,8 +67,9 @@ public:
 
     /// Makes the output bus take the input bus's format, runs the base allocation, allocates the kernel for
     /// the input format's channel count and rate and maximumFramesToRender(), then hands the ten values to
-    /// the kernel. On failure returns false with the error; the kernel is then untouched. Host thread.
-    /// Allocates.
+    /// the kernel. On failure returns false with the error and throws nothing: kAudio_MemFullError when
+    /// memory runs out; the kernel then keeps what it had, and the unit is allocated only if it was before.
+    /// Host thread. Allocates.
     bool allocateRenderResources(platform::NSError* outError) override;
     /// Releases the kernel's per-channel objects, then the base's render resources. Host thread. Frees.
     void deallocateRenderResources() override;

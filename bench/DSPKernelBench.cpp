@@ -1,7 +1,10 @@
-// Cost of QuorbelDSPKernel, measured in one run and printed at the end as three ratios:
+// Cost of QuorbelDSPKernel, measured in one run and printed at the end as five ratios:
 //   realtime_factor            seconds of stereo 44.1 kHz audio per CPU second, 512-frame calls, defaults
 //   effect_to_transform_ratio  that CPU time over the CPU time of the bare transforms the kernels need
 //   worst_call_fraction_64     slowest 64-frame call at 48 kHz over the call's own duration (64/48000 s)
+//   large_call_cost_ratio      CPU time per frame in 65536-frame calls over that in 512-frame calls
+//   finite_pass_to_copy_ratio  the input's non-finite-to-silence pass over a plain copy of the samples
+#include "dsp/FiniteSamples.h"
 #include "dsp/QuorbelDSPKernel.h"
 #include "vdsp/vDSP.h"
 
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -77,6 +81,40 @@ void BM_Kernel512(benchmark::State& state) {
                                                              benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_Kernel512)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+/// The same audio in calls of 65536 frames, which the kernel runs as slices of at most 6144; one iteration
+/// is one call, eight times the audio of a BM_Kernel512 iteration.
+void BM_Kernel65536(benchmark::State& state) {
+    Rig rig(65536, 44100.0, false);
+    for (int i = 0; i < 2; ++i) {
+        rig.render();
+    }
+    for (auto _ : state) {
+        rig.render();
+        benchmark::ClobberMemory();
+    }
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(65536.0 / 44100.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_Kernel65536)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+/// The input pass that turns non-finite samples into silence, over one 512-frame channel, against a plain
+/// copy of the same samples (what the kernel did before the pass).
+void BM_FiniteInputPass(benchmark::State& state) {
+    const std::vector<float> in = noise(512, 4);
+    std::vector<float> out(512);
+    for (auto _ : state) {
+        if (state.range(0) != 0) {
+            quorbel::copyFiniteSamples(in.data(), out.data(), 512);
+        } else {
+            std::memcpy(out.data(), in.data(), 512 * sizeof(float));
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(state.range(0) != 0 ? "non-finite to 0" : "plain copy");
+}
+BENCHMARK(BM_FiniteInputPass)->Arg(0)->Arg(1)->MinTime(1.0);
 
 /// The transforms both kernels of both channels need per 8192 frames: two forward and two inverse
 /// 8192-point transforms and one of each at 16384 points per channel, on setups made as the kernels make
@@ -192,12 +230,20 @@ int main(int argc, char** argv) {
     const auto& cpu = reporter.cpuPerIteration;
     const auto effect = cpu.find("BM_Kernel512/0/min_time:2.000");
     const auto transforms = cpu.find("BM_BareTransforms/min_time:2.000");
-    if (effect == cpu.end() || transforms == cpu.end() || worstCallSeconds <= 0.0) {
-        std::fprintf(stderr, "the ratios need BM_Kernel512/0, BM_BareTransforms and BM_WorstCall64/0\n");
+    const auto large = cpu.find("BM_Kernel65536/min_time:2.000");
+    const auto copy = cpu.find("BM_FiniteInputPass/0/min_time:1.000");
+    const auto pass = cpu.find("BM_FiniteInputPass/1/min_time:1.000");
+    if (effect == cpu.end() || transforms == cpu.end() || large == cpu.end() || copy == cpu.end() ||
+        pass == cpu.end() || worstCallSeconds <= 0.0) {
+        std::fprintf(stderr, "the ratios need BM_Kernel512/0, BM_BareTransforms, BM_Kernel65536, "
+                             "BM_FiniteInputPass and BM_WorstCall64/0\n");
         return 1;
     }
     std::printf("realtime_factor: %.1f\n", (static_cast<double>(kPeriod) / 44100.0) / effect->second);
     std::printf("effect_to_transform_ratio: %.3f\n", effect->second / transforms->second);
     std::printf("worst_call_fraction_64: %.4f\n", worstCallSeconds / (64.0 / 48000.0));
+    // CPU per frame with 65536-frame calls over CPU per frame with 512-frame calls.
+    std::printf("large_call_cost_ratio: %.3f\n", (large->second / 8.0) / effect->second);
+    std::printf("finite_pass_to_copy_ratio: %.2f\n", pass->second / copy->second);
     return 0;
 }

@@ -1,12 +1,12 @@
 #include "dsp/QuorbelDSPKernel.h"
 
 #include "dsp/Conversions.h"
+#include "dsp/FiniteSamples.h"
 #include "dsp/QuorKernel.h"
 #include "dsp/SoftLimiter.h"
 #include "vdsp/vDSP.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace quorbel {
 
@@ -21,9 +21,8 @@ float clamp01(float x) noexcept {
     return std::min(1.0f, std::max(0.0f, x));
 }
 
-std::vector<std::vector<float>> buffers(std::int64_t count, std::int64_t frames) {
-    return std::vector<std::vector<float>>(static_cast<std::size_t>(count),
-                                           std::vector<float>(static_cast<std::size_t>(frames)));
+std::vector<std::vector<float>> buffers(std::size_t count, std::int64_t frames) {
+    return std::vector<std::vector<float>>(count, std::vector<float>(static_cast<std::size_t>(frames)));
 }
 
 } // namespace
@@ -32,32 +31,43 @@ QuorbelDSPKernel::QuorbelDSPKernel() = default;
 QuorbelDSPKernel::~QuorbelDSPKernel() = default;
 
 void QuorbelDSPKernel::allocate(std::int64_t channelCount, std::int64_t maxFrames, double sampleRate) {
+    const auto c = static_cast<std::size_t>(std::max<std::int64_t>(channelCount, 0));
+    const std::int64_t m = std::max<std::int64_t>(maxFrames, 0);
+
+    // Built aside: if any of it cannot be had, the exception leaves the kernel as it was.
+    std::vector<std::unique_ptr<QuorKernel>> kernels1;
+    std::vector<std::unique_ptr<QuorKernel>> kernels2;
+    std::vector<std::unique_ptr<IIRKernel>> filters;
+    kernels1.reserve(c);
+    kernels2.reserve(c);
+    filters.reserve(c);
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        kernels1.push_back(std::make_unique<QuorKernel>(kLogN1));
+    }
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        kernels2.push_back(std::make_unique<QuorKernel>(kLogN2));
+    }
+    for (std::size_t ch = 0; ch < c; ++ch) {
+        filters.push_back(std::make_unique<IIRKernel>(m, sampleRate));
+    }
+    std::vector<std::vector<float>> wet1 = buffers(c, m);
+    std::vector<std::vector<float>> wet2 = buffers(c, m);
+    std::vector<std::vector<float>> dry = buffers(c, m);
+    auto wetMix = std::make_unique<float[]>(static_cast<std::size_t>(m));
+
+    // Nothing below can fail. The earlier allocation's objects leave with the locals.
+    quorKernels1_.swap(kernels1);
+    quorKernels2_.swap(kernels2);
+    iirKernels_.swap(filters);
+    wet1Bufs_.swap(wet1);
+    wet2Bufs_.swap(wet2);
+    dryBufs_.swap(dry);
     channelCount_ = channelCount;
     sampleRate_ = sampleRate;
     maxFrames_ = maxFrames;
-    const auto c = static_cast<std::size_t>(std::max<std::int64_t>(channelCount, 0));
-    const auto m = static_cast<std::size_t>(std::max<std::int64_t>(maxFrames, 0));
-
-    // Kernels of an earlier allocation go as the arrays are replaced.
-    quorKernels1_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        quorKernels1_.push_back(std::make_unique<QuorKernel>(kLogN1));
-    }
-    quorKernels2_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        quorKernels2_.push_back(std::make_unique<QuorKernel>(kLogN2));
-    }
-
-    iirKernels_.clear();
-    for (std::size_t ch = 0; ch < c; ++ch) {
-        iirKernels_.push_back(std::make_unique<IIRKernel>(static_cast<std::int64_t>(m), sampleRate));
-    }
-    wet1Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    wet2Bufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    dryBufs_ = buffers(static_cast<std::int64_t>(c), static_cast<std::int64_t>(m));
-    wetMixBuf_ = std::make_unique<float[]>(m);
-
-    lastFilterMode_ = -1; // the new filters hold no coefficients yet
+    // The new filters hold no coefficients yet; wetMixBuf_ comes last, as it marks the kernel allocated.
+    lastFilterMode_ = -1;
+    wetMixBuf_ = std::move(wetMix);
 }
 
 void QuorbelDSPKernel::deallocate() {
@@ -105,7 +115,19 @@ void QuorbelDSPKernel::updateFilters(const QuorDSPParams& p) noexcept {
 }
 
 void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64_t frameCount) noexcept {
-    // 1. Modulation clock: runs on every call, bypassed or not, over the full frame count.
+    // The spectral kernels are exact for calls of up to maxSliceFrames; a longer call is cut into slices
+    // that each go through the whole chain as a host call of that size would.
+    std::int64_t offset = 0;
+    while (frameCount - offset > maxSliceFrames) {
+        processSlice(bufferList, offset, maxSliceFrames);
+        offset += maxSliceFrames;
+    }
+    processSlice(bufferList, offset, frameCount - offset);
+}
+
+void QuorbelDSPKernel::processSlice(platform::AudioBufferList* bufferList, std::int64_t offset,
+                                    std::int64_t frameCount) noexcept {
+    // 1. Modulation clock: runs on every call (slice), bypassed or not, over its full frame count.
     modulationAccumulator_ = modulationAccumulator_ + static_cast<double>(frameCount) / sampleRate_;
     if (modulationAccumulator_ >= modulationInterval) {
         modulation_.tick(modulationAccumulator_);
@@ -119,10 +141,10 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
         return;
     }
 
-    // 3. Frames beyond maxFrames keep the input.
-    const std::int64_t frames = std::max<std::int64_t>(0, std::min(frameCount, maxFrames_));
+    // 3. Frames beyond maxFrames (counted from the start of the host's call) keep the input.
+    const std::int64_t frames =
+        std::max<std::int64_t>(0, std::min(frameCount, std::max<std::int64_t>(maxFrames_, 0) - offset));
     const auto n = static_cast<vDSP_Length>(frames);
-    const auto bytes = static_cast<std::size_t>(frames) * sizeof(float);
 
     // 4. Filter coefficients, only when mode, frequency or Q changed.
     updateFilters(p);
@@ -131,21 +153,22 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
     QuorDSPParams p2 = p;
     p2.drift = saturatingNegate(p.drift);
 
-    // 6. Both spectral kernels of every channel, reading the channel's input.
+    // 6. Both spectral kernels of every channel, reading the channel's input through its dry buffer.
     std::size_t channels =
         (bufferList != nullptr && bufferList->mBuffers != nullptr) ? bufferList->mNumberBuffers : 0;
     channels = std::min(channels, static_cast<std::size_t>(std::max<std::int64_t>(channelCount_, 0)));
     channels = std::min(channels, quorKernels1_.size());
+    // A NaN or infinite input sample enters as silence: a single one would otherwise stay in the kept
+    // spectra and circulate in the echo buckets for good.
     for (std::size_t ch = 0; ch < channels; ++ch) {
         const auto* data = static_cast<const float*>(bufferList->mBuffers[ch].mData);
         if (data == nullptr) {
             continue;
         }
-        if (bytes > 0) {
-            std::memcpy(dryBufs_[ch].data(), data, bytes);
-        }
-        quorKernels1_[ch]->process(data, wet1Bufs_[ch].data(), frames, p);
-        quorKernels2_[ch]->process(data, wet2Bufs_[ch].data(), frames, p2);
+        float* input = dryBufs_[ch].data();
+        copyFiniteSamples(data + offset, input, frames);
+        quorKernels1_[ch]->process(input, wet1Bufs_[ch].data(), frames, p);
+        quorKernels2_[ch]->process(input, wet2Bufs_[ch].data(), frames, p2);
     }
 
     // 7. Pan gains: entry 0 serves channel 0, entry 1 every other channel.
@@ -160,10 +183,11 @@ void QuorbelDSPKernel::process(platform::AudioBufferList* bufferList, std::int64
     // 8. Pan, filter, mix, level and limiter, per channel.
     float* wetMix = wetMixBuf_.get();
     for (std::size_t ch = 0; ch < channels; ++ch) {
-        auto* out = static_cast<float*>(bufferList->mBuffers[ch].mData);
-        if (out == nullptr) {
+        auto* data = static_cast<float*>(bufferList->mBuffers[ch].mData);
+        if (data == nullptr) {
             continue;
         }
+        float* out = data + offset;
         const std::size_t i = ch == 0 ? 0 : 1;
         platform::vDSP_vsmul(wet1Bufs_[ch].data(), 1, &gain1[i], wetMix, 1, n);
         platform::vDSP_vsma(wet2Bufs_[ch].data(), 1, &gain2[i], wetMix, 1, wetMix, 1, n);

@@ -23,6 +23,8 @@ using AUParameterObserverToken = void*;
 inline constexpr AUEventSampleTime AUEventSampleTimeImmediate = -4294967296LL;
 
 inline constexpr OSStatus noErr = 0;
+/// Not enough memory for what was asked.
+inline constexpr OSStatus kAudio_MemFullError = -108;
 inline constexpr OSStatus kAudioUnitErr_CannotDoInCurrentContext = -10863;
 inline constexpr OSStatus kAudioUnitErr_Uninitialized = -10867;
 inline constexpr OSStatus kAudioUnitErr_FormatNotSupported = -10868;

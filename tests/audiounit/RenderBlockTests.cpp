@@ -186,6 +186,20 @@ TEST_F(RenderBlockTest, BlockKeepsTheTreeAndKernelOfItsMakingAndOutlivesTheUnit)
     EXPECT_EQ(kernel->modulation().input.mix.load(), 0.9f); // the values are gone with the unit
 }
 
+TEST_F(RenderBlockTest, EventsOfASliceAreInForceAtTheTickOfThatSlice) {
+    // 512 frames at 44100 Hz are 0.0116 s: the second call ticks, after its bypass event was applied.
+    ASSERT_EQ(render(kMaxFrames, nullptr, pull), noErr);
+    EventList events;
+    events.addParameter(index(ParamAddress::bypass), 1.0f);
+    ASSERT_EQ(render(kMaxFrames, events.link(), pull), noErr);
+    EXPECT_TRUE(unit->dspKernel()->params().bypass);
+    for (std::uint32_t ch = 0; ch < 2; ++ch) {
+        for (AUAudioFrameCount i = 0; i < kMaxFrames; ++i) {
+            ASSERT_EQ(buffers.channel(ch)[i], input[i]);
+        }
+    }
+}
+
 TEST_F(RenderBlockTest, ScheduledBypassLeavesTheAudioUntouchedFromTheNextTick) {
     const AURenderBlock hostBlock = unit->renderBlock();
     unit->scheduleParameterBlock()(AUEventSampleTimeImmediate, 0, index(ParamAddress::bypass), 1.0f);

@@ -107,6 +107,17 @@ TEST(IIRKernel, FrequencyAboveFortyFivePercentOfTheRateIsClamped) {
     IIRKernel zero(16, 44100.0);
     zero.setLowPass(0.0, 0.7);
     EXPECT_EQ(zero.coefficients(), (IIRKernel::Coefficients{0.0f, 0.0f, 0.0f, -2.0f, 1.0f}));
+    // A negative frequency is used as it is: -1000 Hz turns the sine, and with it alpha, negative, which
+    // divides the 1000 Hz low-pass (b0 0.00391612668, b1 0.00783225335, a1 -1.81534111, a2 0.831005573)
+    // by its a2 and makes a2 its reciprocal.
+    IIRKernel negative(16, 48000.0);
+    negative.setLowPass(-1000.0, 0.7071067811865476);
+    const double a2 = 0.831005573;
+    const double expected[5] = {0.00391612668 / a2, 0.00783225335 / a2, 0.00391612668 / a2, -1.81534111 / a2,
+                                1.0 / a2};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_NEAR(negative.coefficients()[i], expected[i], 1e-6 * std::fabs(expected[i])) << i;
+    }
 }
 
 TEST(IIRKernel, GainsMeasuredWithSines) {

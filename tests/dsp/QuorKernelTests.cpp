@@ -31,7 +31,6 @@ QuorDSPParams effectsOff() {
     return p;
 }
 
-
 // Runs the whole input through the kernel in calls of `block` frames.
 std::vector<float> run(QuorKernel& kernel, const std::vector<float>& input, const QuorDSPParams& p,
                        std::size_t block = 512) {
@@ -94,15 +93,24 @@ TEST(QuorKernel, SizesWindowsAndPrefillFollowTheFrameLength) {
     EXPECT_THROW(QuorKernel(3), std::invalid_argument);
 }
 
+// A smudge of zero, below zero or NaN blends nothing of the bucket in, while each call still takes its
+// frames out of the bucket.
 TEST(QuorKernel, FirstFrameLengthOfOutputIsSilent) {
-    for (std::int64_t logN : {13, 14}) {
-        QuorKernel k(logN);
-        const auto n = static_cast<std::size_t>(k.transformBlockSamples());
-        const auto out = run(k, noise(n + 3000, 1, 1.0f), effectsOff(), 700);
-        for (std::size_t t = 0; t < n; ++t) {
-            ASSERT_EQ(out[t], 0.0f) << "logN " << logN << " sample " << t;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float smudge : {0.0f, -0.5f, nan, -inf}) {
+        QuorDSPParams p = effectsOff();
+        p.smudge = smudge;
+        for (std::int64_t logN : {13, 14}) {
+            QuorKernel k(logN);
+            const auto n = static_cast<std::size_t>(k.transformBlockSamples());
+            const auto out = run(k, noise(n + 3000, 1, 1.0f), p, 700);
+            for (std::size_t t = 0; t < n; ++t) {
+                ASSERT_EQ(out[t], 0.0f) << "smudge " << smudge << " logN " << logN << " sample " << t;
+            }
+            EXPECT_NE(out[n + 2999], 0.0f);
+            EXPECT_EQ(k.bucket().count(), k.transformBlockSamples() / 4);
         }
-        EXPECT_NE(out[n + 2999], 0.0f);
     }
 }
 

@@ -27,6 +27,8 @@
 namespace {
 
 thread_local bool inRender = false;
+thread_local long newsUntilFailure = 0; // 0: none armed
+thread_local bool armedNewFailed = false;
 std::atomic<long> allocatorCalls{0};
 std::atomic<long> newDeleteCalls{0};
 std::atomic<long> lockCalls{0};
@@ -45,8 +47,20 @@ void* alignedBlock(std::size_t size, std::size_t alignment) noexcept {
     return posix_memalign(&p, alignment, size == 0 ? 1 : size) == 0 ? p : nullptr;
 }
 
+// Counts down the armed failure; true for the call that is to fail.
+bool failThisNew() noexcept {
+    if (newsUntilFailure > 0 && --newsUntilFailure == 0) {
+        armedNewFailed = true;
+        return true;
+    }
+    return false;
+}
+
 void* newBlock(std::size_t size) {
     noteNewDelete();
+    if (failThisNew()) {
+        throw std::bad_alloc();
+    }
     void* p = std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) {
         throw std::bad_alloc();
@@ -55,6 +69,9 @@ void* newBlock(std::size_t size) {
 }
 void* newAligned(std::size_t size, std::align_val_t alignment) {
     noteNewDelete();
+    if (failThisNew()) {
+        throw std::bad_alloc();
+    }
     void* p = alignedBlock(size, static_cast<std::size_t>(alignment));
     if (p == nullptr) {
         throw std::bad_alloc();
@@ -235,6 +252,15 @@ void setInRender(bool flag) noexcept {
 
 TrapCounts trapCounts() noexcept {
     return {allocatorCalls.load(), newDeleteCalls.load(), lockCalls.load()};
+}
+
+void failNthNew(long n) noexcept {
+    newsUntilFailure = n > 0 ? n : 0;
+    armedNewFailed = false;
+}
+
+bool nthNewFailed() noexcept {
+    return armedNewFailed;
 }
 
 TrapCounts exerciseTrap() {

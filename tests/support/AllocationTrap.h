@@ -1,7 +1,7 @@
 #pragma once
 // Counts the allocator calls (malloc family, operator new and delete) and pthread_mutex_lock calls that a
-// thread makes while its "in render" flag is set. AllocationTrap.cpp replaces those functions for the
-// whole binary; link it into a test binary of its own.
+// thread makes while its "in render" flag is set, and makes a chosen operator new fail. AllocationTrap.cpp
+// replaces those functions for the whole binary; link it into a test binary of its own.
 //
 // Under AddressSanitizer the C allocator belongs to the sanitizer's runtime and cannot be replaced; that
 // build counts operator new/delete and pthread_mutex_lock only.
@@ -36,5 +36,11 @@ template <typename F> TrapCounts inRenderScope(F&& f) {
 /// Allocates and frees through operator new, malloc and a vector, and locks a mutex, all inside a render
 /// scope, and returns what was counted: a binary's self-check that its trap sees what it must.
 TrapCounts exerciseTrap();
+
+/// Makes the calling thread's `n`-th operator new from now on fail (std::bad_alloc, or null from the
+/// nothrow forms), once; 0 disarms.
+void failNthNew(long n) noexcept;
+/// Whether the failure armed by failNthNew has happened (on the calling thread).
+bool nthNewFailed() noexcept;
 
 } // namespace quorbel::test
