@@ -1,7 +1,5 @@
 #include "host/DemoSignal.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,12 +11,11 @@ AudioData makeDemoSignal(double seconds, double sampleRate) {
     const auto frames = static_cast<std::size_t>(std::max(0.0, seconds) * sampleRate);
     AudioData audio;
     audio.sampleRate = sampleRate;
-    audio.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     audio.channels.assign(2, std::vector<float>(frames, 0.0f));
 
     // Chords change every 1.5 s: A minor, F major, C major, G major (root, third, fifth in Hz).
-    const double chords[4][3] = {{220.0, 261.63, 329.63}, {174.61, 220.0, 261.63}, {261.63, 329.63, 392.0},
-                                 {196.0, 246.94, 293.66}};
+    const double chords[4][3] = {
+        {220.0, 261.63, 329.63}, {174.61, 220.0, 261.63}, {261.63, 329.63, 392.0}, {196.0, 246.94, 293.66}};
     const double melody[8] = {659.26, 587.33, 523.25, 493.88, 523.25, 587.33, 659.26, 783.99};
     std::uint32_t noiseState = 0x9e3779b9u;
     double lowpassL = 0.0;

@@ -1,5 +1,5 @@
 #pragma once
-#include "host/AudioFile.h"
+#include "host/AudioStream.h"
 
 namespace auhost {
 

@@ -26,7 +26,9 @@ using namespace platform;
 
 namespace {
 
-[[noreturn]] void fail(const std::string& message) { throw std::runtime_error(message); }
+[[noreturn]] void fail(const std::string& message) {
+    throw std::runtime_error(message);
+}
 
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -34,47 +36,79 @@ std::string lower(std::string text) {
     return text;
 }
 
-/// True when the whole text spells a number under the C library's rules in the C locale.
-bool isNumberText(const std::string& text) {
+/// The number that the whole text spells under the C library's rules in the C locale, if it does.
+std::optional<double> numberOfText(const std::string& text) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text.front()))) {
-        return false;
+        return std::nullopt;
     }
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     char* end = nullptr;
-    strtof_l(text.c_str(), &end, cLocale);
-    return end == text.c_str() + text.size();
+    const double value = strtod_l(text.c_str(), &end, cLocale);
+    if (end != text.c_str() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 /// What a parameter takes as text, for error messages.
 std::string acceptedTexts(const AUParameter& p) {
+    std::ostringstream range;
+    range << "a number from " << p.minValue() << " to " << p.maxValue();
     switch (p.unit()) {
     case kAudioUnitParameterUnit_Boolean:
-        return "On or Off";
+        return "on/off, yes/no, true/false or 1/0";
     case kAudioUnitParameterUnit_Indexed: {
         std::string names;
         for (const auto& s : p.valueStrings()) {
             names += "\"" + s + "\", ";
         }
-        return names + "or a number";
+        return names + "or " + range.str();
     }
     default:
-        return "a number";
+        return range.str();
     }
 }
 
-bool acceptsText(const AUParameter& p, const std::string& text) {
+/// The value that a --set text gives, within the parameter's range. The unit itself takes any value;
+/// a value typed on the command line outside the range is far more often a slip than a wish.
+AUValue valueOfText(const AUParameter& p, const std::string& text) {
     const std::string key = lower(text);
+    const auto refuse = [&](const std::string& why) {
+        fail("--set " + p.identifier() + "=" + text + ": " + why + "; " + p.identifier() + " takes " +
+             acceptedTexts(p));
+    };
     if (p.unit() == kAudioUnitParameterUnit_Boolean) {
-        return key == "on" || key == "off";
+        for (const char* on : {"on", "1", "true", "yes"}) {
+            if (key == on) {
+                return 1.0f;
+            }
+        }
+        for (const char* off : {"off", "0", "false", "no"}) {
+            if (key == off) {
+                return 0.0f;
+            }
+        }
+        refuse("not a switch value");
     }
     if (p.unit() == kAudioUnitParameterUnit_Indexed) {
         for (const auto& s : p.valueStrings()) {
             if (lower(s) == key) {
-                return true;
+                return p.valueFromString(text);
             }
         }
     }
-    return isNumberText(text);
+    // Checked as typed, in 64 bits: a text beyond the float range must not pass as some other value.
+    const std::optional<double> number = numberOfText(text);
+    if (!number) {
+        refuse("not a value of " + p.identifier());
+    }
+    if (!std::isfinite(*number)) {
+        refuse("not a finite number");
+    }
+    if (*number < p.minValue() || *number > p.maxValue()) {
+        refuse("out of range");
+    }
+    return p.valueFromString(text);
 }
 
 AUParameter& parameterNamed(const AUAudioUnit& unit, const std::string& identifier) {
@@ -97,9 +131,8 @@ AUParameter& parameterNamed(const AUAudioUnit& unit, const std::string& identifi
 
 std::shared_ptr<AUAudioUnitPreset> findPreset(const AUAudioUnit& unit, const std::string& wanted) {
     const auto presets = unit.factoryPresets();
-    const bool numeric = !wanted.empty() && std::all_of(wanted.begin(), wanted.end(), [](unsigned char c) {
-        return std::isdigit(c) != 0;
-    });
+    const bool numeric = !wanted.empty() && std::all_of(wanted.begin(), wanted.end(),
+                                                        [](unsigned char c) { return std::isdigit(c) != 0; });
     for (const auto& preset : presets) {
         if (numeric ? std::to_string(preset->number()) == wanted : lower(preset->name()) == lower(wanted)) {
             return preset;
@@ -112,44 +145,103 @@ std::shared_ptr<AUAudioUnitPreset> findPreset(const AUAudioUnit& unit, const std
     fail("unknown preset '" + wanted + "'; the factory presets are:" + valid);
 }
 
-std::string readWholeFile(const std::string& path) {
+std::string fourCC(OSType code) {
+    std::string text(4, ' ');
+    for (int i = 0; i < 4; ++i) {
+        const auto c = static_cast<char>((code >> (24 - 8 * i)) & 0xff);
+        text[static_cast<std::size_t>(i)] = std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+    }
+    return text;
+}
+
+std::string readStateFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        fail("cannot load state from '" + path + "': it is a folder");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        fail("cannot read '" + path + "': " + std::strerror(errno));
+        fail("cannot load state from '" + path + "': " + std::strerror(errno));
     }
     std::ostringstream text;
     text << in.rdbuf();
     if (in.bad()) {
-        fail("cannot read '" + path + "'");
+        fail("cannot load state from '" + path + "': read error");
     }
     return text.str();
 }
 
-/// Writes `contents` to `path` through a temporary file beside it, renamed over it at the end.
-void writeWholeFile(const std::string& path, const std::string& contents) {
-    const std::filesystem::path target(path);
-    const std::filesystem::path dir = target.has_parent_path() ? target.parent_path() : ".";
-    std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        fail("cannot write '" + path + "': " + std::strerror(errno));
+/// A property-list value as a message shows it.
+std::string describeValue(const PropertyList& value) {
+    std::ostringstream text;
+    text.precision(9);
+    switch (value.type()) {
+    case PropertyList::Type::Boolean:
+        return std::string("the boolean ") + (*value.boolean() ? "true" : "false");
+    case PropertyList::Type::Integer:
+        return "the integer " + std::to_string(*value.integer());
+    case PropertyList::Type::Real:
+        text << "the number " << *value.real();
+        return text.str();
+    case PropertyList::Type::String:
+        return "the text '" + *value.string() + "'";
+    case PropertyList::Type::Data:
+        return "data of " + std::to_string(value.data()->size()) + " bytes";
+    case PropertyList::Type::Array:
+        return "an array";
+    case PropertyList::Type::Dictionary:
+        return "a dictionary";
     }
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0) {
-            const std::string why = std::strerror(errno);
-            ::close(fd);
-            std::remove(tmp.c_str());
-            fail("cannot write '" + path + "': " + why);
+    return "a value";
+}
+
+/// Refuses a state that the unit would take as applying nothing, naming what makes it so (the unit
+/// ignores such a state silently), and warns when the state names another component.
+void checkState(const AUAudioUnit& unit, const PropertyListDictionary& state, const std::string& path,
+                std::ostream& warnings) {
+    const PropertyList* entry = state.find("QuorbelParams");
+    if (entry == nullptr) {
+        fail("cannot load state from '" + path +
+             "': it holds no \"QuorbelParams\" entry, so nothing would apply");
+    }
+    const PropertyListDictionary* params = entry->dictionary();
+    if (params == nullptr) {
+        fail("cannot load state from '" + path + "': its \"QuorbelParams\" entry is " +
+             describeValue(*entry) + ", not a dictionary; nothing was applied");
+    }
+    for (const auto& [key, value] : *params) {
+        const std::optional<double> number = value.number();
+        std::string why;
+        if (!number) {
+            why = ", not a number";
+        } else if (std::isfinite(*number) && std::fabs(*number) > std::numeric_limits<float>::max()) {
+            why = ", beyond the 32-bit float range";
         }
-        done += static_cast<std::size_t>(n);
+        if (!why.empty()) {
+            fail("cannot load state from '" + path + "': \"QuorbelParams\" is unusable: \"" + key +
+                 "\" holds " + describeValue(value) + why + "; nothing was applied");
+        }
     }
-    fchmod(fd, 0644);
-    if (::close(fd) != 0 || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const std::string why = std::strerror(errno);
-        std::remove(tmp.c_str());
-        fail("cannot write '" + path + "': " + why);
+
+    const auto& d = unit.componentDescription();
+    bool foreign = false;
+    std::string saved;
+    for (const auto& [key, expected] :
+         {std::pair{"type", d.componentType}, std::pair{"subtype", d.componentSubType},
+          std::pair{"manufacturer", d.componentManufacturer}}) {
+        const PropertyList* value = state.find(key);
+        if (value == nullptr) {
+            continue;
+        }
+        const std::int64_t* code = value->integer();
+        foreign = foreign || code == nullptr || *code != static_cast<std::int64_t>(expected);
+        saved += std::string(saved.empty() ? "" : ", ") + key + " " +
+                 (code != nullptr ? "'" + fourCC(static_cast<OSType>(*code)) + "'" : describeValue(*value));
+    }
+    if (foreign) {
+        warnings << "auhost: warning: state '" << path << "' was saved by another component (" << saved
+                 << "; this effect is '" << fourCC(d.componentType) << "' '" << fourCC(d.componentSubType)
+                 << "' '" << fourCC(d.componentManufacturer) << "'); applying its \"QuorbelParams\" anyway\n";
     }
 }
 
@@ -170,15 +262,8 @@ std::vector<ValueSnapshot> snapshot(const AUAudioUnit& unit) {
     return values;
 }
 
-bool sameValue(AUValue a, AUValue b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-
-std::string fourCC(OSType code) {
-    std::string text(4, ' ');
-    for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<char>((code >> (24 - 8 * i)) & 0xff);
-        text[static_cast<std::size_t>(i)] = std::isprint(static_cast<unsigned char>(c)) ? c : '?';
-    }
-    return text;
+bool sameValue(AUValue a, AUValue b) {
+    return a == b || (std::isnan(a) && std::isnan(b));
 }
 
 const char* unitName(AudioUnitParameterUnit unit) {
@@ -218,25 +303,27 @@ void printBusses(std::ostream& out, const char* what, const std::shared_ptr<AUAu
 std::shared_ptr<AUAudioUnit> createUnit() {
     quorbel::registerQuorbelComponent();
     NSError error;
-    auto unit = AUAudioUnit::instantiate<quorbel::QuorbelAudioUnit>(quorbel::kQuorbelComponentDescription, 0,
-                                                                    &error);
+    auto unit =
+        AUAudioUnit::instantiate<quorbel::QuorbelAudioUnit>(quorbel::kQuorbelComponentDescription, 0, &error);
     if (!unit) {
         fail("cannot create the effect: " + error.localizedDescription());
     }
     return unit;
 }
 
-void applySettings(AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report) {
+void applySettings(AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report,
+                   std::ostream& warnings) {
     if (settings.preset) {
         unit.setCurrentPreset(findPreset(unit, *settings.preset));
     }
     if (settings.loadStatePath) {
         const std::string& path = *settings.loadStatePath;
         NSError error;
-        const auto state = NSPropertyListSerialization::dictionaryWithData(readWholeFile(path), &error);
+        const auto state = NSPropertyListSerialization::dictionaryWithData(readStateFile(path), &error);
         if (!state) {
             fail("cannot load state from '" + path + "': " + error.localizedDescription());
         }
+        checkState(unit, *state, path, warnings);
         const auto before = snapshot(unit);
         unit.setFullState(*state);
         const auto after = snapshot(unit);
@@ -254,22 +341,19 @@ void applySettings(AUAudioUnit& unit, const UnitSettings& settings, std::ostream
     }
     for (const auto& [identifier, text] : settings.values) {
         AUParameter& p = parameterNamed(unit, identifier);
-        if (!acceptsText(p, text)) {
-            fail("'" + text + "' is not a value of " + identifier + " (it takes " + acceptedTexts(p) + ")");
-        }
-        p.setValue(p.valueFromString(text));
+        p.setValue(valueOfText(p, text));
     }
 }
 
-void saveState(const AUAudioUnit& unit, const std::string& path) {
+std::string stateText(const AUAudioUnit& unit) {
     const auto state = unit.fullState();
     NSError error;
     const auto xml = NSPropertyListSerialization::dataWithPropertyList(
         PropertyList(state.value_or(PropertyListDictionary{})), &error);
     if (!xml) {
-        fail("cannot save state to '" + path + "': " + error.localizedDescription());
+        fail("cannot save the state: " + error.localizedDescription());
     }
-    writeWholeFile(path, *xml);
+    return *xml;
 }
 
 void printInfo(AUAudioUnit& unit, std::ostream& out) {
@@ -291,8 +375,8 @@ void printInfo(AUAudioUnit& unit, std::ostream& out) {
     printBusses(out, "output", unit.outputBusses());
 
     out << "parameters:\n";
-    out << "  " << std::left << std::setw(5) << "addr" << std::setw(12) << "identifier" << std::setw(13) << "name"
-        << std::setw(14) << "range" << std::setw(13) << "unit" << std::setw(10) << "default"
+    out << "  " << std::left << std::setw(5) << "addr" << std::setw(12) << "identifier" << std::setw(13)
+        << "name" << std::setw(14) << "range" << std::setw(13) << "unit" << std::setw(10) << "default"
         << "value\n";
     // A fresh unit of the same kind gives the defaults.
     const auto fresh = createUnit();
@@ -305,8 +389,8 @@ void printInfo(AUAudioUnit& unit, std::ostream& out) {
             const AUValue v = p->value();
             out << "  " << std::setw(5) << p->address() << std::setw(12) << p->identifier() << std::setw(13)
                 << p->displayName() << std::setw(14) << range.str() << std::setw(13) << unitName(p->unit())
-                << std::setw(10) << (f ? f->value() : p->value()) << v << " ("
-                << p->stringFromValue(&v) << ")\n";
+                << std::setw(10) << (f ? f->value() : p->value()) << v << " (" << p->stringFromValue(&v)
+                << ")\n";
         }
     }
     out << "factory presets:\n";
@@ -314,14 +398,14 @@ void printInfo(AUAudioUnit& unit, std::ostream& out) {
         out << "  " << preset->number() << "  " << preset->name() << "\n";
     }
     const auto current = unit.currentPreset();
-    out << "current preset: " << (current ? std::to_string(current->number()) + " " + current->name() : "none")
-        << "\n";
+    out << "current preset: "
+        << (current ? std::to_string(current->number()) + " " + current->name() : "none") << "\n";
     out << "user presets: " << (unit.supportsUserPresets() ? "supported" : "not supported") << "\n";
 }
 
-AudioData renderThrough(AUAudioUnit& unit, const AudioData& input, const RenderOptions& options,
-                        const ProgressCallback& progress) {
-    const auto channels = static_cast<AVAudioChannelCount>(input.channels.size());
+std::int64_t renderThrough(AUAudioUnit& unit, AudioSource& source, AudioSink& sink,
+                           const RenderOptions& options, const ProgressCallback& progress) {
+    const auto channels = static_cast<AVAudioChannelCount>(source.channels());
     if (channels == 0) {
         fail("the input has no channels");
     }
@@ -335,10 +419,11 @@ AudioData renderThrough(AUAudioUnit& unit, const AudioData& input, const RenderO
     if (unit.renderResourcesAllocated()) {
         unit.deallocateRenderResources();
     }
+    const double rate = source.sampleRate();
     NSError error;
-    if (!(*inBusses)[0]->setFormat(AVAudioFormat(input.sampleRate, channels), &error)) {
+    if (!(*inBusses)[0]->setFormat(AVAudioFormat(rate, channels), &error)) {
         fail("the effect does not take " + std::to_string(channels) + " channels at " +
-             std::to_string(static_cast<long>(input.sampleRate)) + " Hz: " + error.localizedDescription());
+             std::to_string(static_cast<long>(rate)) + " Hz: " + error.localizedDescription());
     }
     if (!unit.setMaximumFramesToRender(options.blockSize)) {
         fail("the effect refused a block size of " + std::to_string(options.blockSize));
@@ -346,19 +431,27 @@ AudioData renderThrough(AUAudioUnit& unit, const AudioData& input, const RenderO
     if (!unit.allocateRenderResources(&error)) {
         fail("the effect could not prepare to render: " + error.localizedDescription());
     }
+    struct Deallocate {
+        AUAudioUnit& unit;
+        ~Deallocate() { unit.deallocateRenderResources(); }
+    } deallocate{unit};
 
-    const std::int64_t inFrames = input.frames();
-    const std::int64_t latencyFrames = options.raw ? 0 : std::llround(unit.latency() * input.sampleRate);
-    const std::int64_t tailFrames = options.raw ? 0 : std::llround(unit.tailTime() * input.sampleRate);
-    const std::int64_t totalFrames = inFrames + latencyFrames + tailFrames;
-
-    AudioData output;
-    output.sampleRate = input.sampleRate;
-    output.format = input.format;
-    output.channels.assign(channels, std::vector<float>(static_cast<std::size_t>(inFrames + tailFrames), 0.0f));
+    // The effect delays its wet paths (but not the dry one) by up to its reported latency, and rings on
+    // for its tail time after that.
+    const std::int64_t latencyFrames = std::llround(unit.latency() * rate);
+    const std::int64_t tailFrames = std::llround(unit.tailTime() * rate);
+    const std::int64_t after = options.length == OutputLength::raw ? 0 : latencyFrames + tailFrames;
+    const std::int64_t skip = options.length == OutputLength::compensateLatency ? latencyFrames : 0;
+    const std::optional<std::int64_t> expected = source.expectedFrames();
+    std::optional<std::int64_t> total; // known once the input has ended
 
     OwnedAudioBufferList buffers(channels, options.blockSize);
-    std::int64_t position = 0;
+    OwnedAudioBufferList input(channels, options.blockSize);
+    std::vector<float*> inputChannels(channels);
+    std::vector<const float*> outputChannels(channels);
+    for (std::uint32_t ch = 0; ch < channels; ++ch) {
+        inputChannels[ch] = input.channel(ch);
+    }
     const AURenderPullInputBlock pull = [&](AudioUnitRenderActionFlags*, const AudioTimeStamp*,
                                             AUAudioFrameCount frames, NSInteger, AudioBufferList* data) {
         for (std::uint32_t ch = 0; ch < data->mNumberBuffers && ch < channels; ++ch) {
@@ -367,48 +460,57 @@ AudioData renderThrough(AUAudioUnit& unit, const AudioData& input, const RenderO
                 dst = buffers.channel(ch);
                 data->mBuffers[ch].mData = dst;
             }
-            const auto& src = input.channels[ch];
-            for (AUAudioFrameCount i = 0; i < frames; ++i) {
-                const std::int64_t at = position + i;
-                dst[i] = at < inFrames ? src[static_cast<std::size_t>(at)] : 0.0f;
-            }
+            std::copy_n(input.channel(ch), frames, dst);
         }
         return noErr;
     };
     const AURenderBlock render = unit.renderBlock();
 
-    while (position < totalFrames) {
-        const auto frames = static_cast<AUAudioFrameCount>(
-            std::min<std::int64_t>(options.blockSize, totalFrames - position));
-        buffers.prepare(frames);
+    std::int64_t position = 0;
+    std::int64_t written = 0;
+    while (!total || position < *total) {
+        std::int64_t frames = total ? std::min<std::int64_t>(options.blockSize, *total - position)
+                                    : static_cast<std::int64_t>(options.blockSize);
+        std::int64_t got = 0;
+        if (!total) {
+            got = source.read(inputChannels.data(), frames);
+            if (got < frames) {
+                total = position + got + after;
+                frames = std::min<std::int64_t>(options.blockSize, *total - position);
+            }
+        }
+        for (std::uint32_t ch = 0; ch < channels; ++ch) {
+            std::fill(input.channel(ch) + got, input.channel(ch) + frames, 0.0f);
+        }
+        if (frames == 0) {
+            break;
+        }
+        buffers.prepare(static_cast<AUAudioFrameCount>(frames));
         AudioTimeStamp timestamp;
         timestamp.mSampleTime = static_cast<double>(position);
         timestamp.mFlags = kAudioTimeStampSampleTimeValid;
         AudioUnitRenderActionFlags flags = 0;
-        const AUAudioUnitStatus status = render(&flags, &timestamp, frames, 0, buffers.list(), pull);
+        const AUAudioUnitStatus status =
+            render(&flags, &timestamp, static_cast<AUAudioFrameCount>(frames), 0, buffers.list(), pull);
         if (status != noErr) {
-            unit.deallocateRenderResources();
             fail("the effect failed to render at frame " + std::to_string(position) + " (status " +
                  std::to_string(status) + ")");
         }
-        const AudioBufferList* list = buffers.list();
-        for (std::uint32_t ch = 0; ch < channels; ++ch) {
-            const auto* src = static_cast<const float*>(list->mBuffers[ch].mData);
-            auto& dst = output.channels[ch];
-            for (AUAudioFrameCount i = 0; i < frames; ++i) {
-                const std::int64_t at = position + i - latencyFrames;
-                if (at >= 0) {
-                    dst[static_cast<std::size_t>(at)] = src[i];
-                }
+        const std::int64_t from = std::clamp<std::int64_t>(skip - position, 0, frames);
+        if (from < frames) {
+            const AudioBufferList* list = buffers.list();
+            for (std::uint32_t ch = 0; ch < channels; ++ch) {
+                outputChannels[ch] = static_cast<const float*>(list->mBuffers[ch].mData) + from;
             }
+            sink.write(outputChannels.data(), frames - from);
+            written += frames - from;
         }
         position += frames;
-        if (progress) {
-            progress(static_cast<double>(position) / static_cast<double>(totalFrames));
+        if (progress && expected && *expected + after > 0) {
+            progress(static_cast<double>(position) / static_cast<double>(*expected + after));
         }
     }
-    unit.deallocateRenderResources();
-    return output;
+    return written;
 }
 
 } // namespace auhost

@@ -2,7 +2,7 @@
 /// What the offline host does with a unit: create it, apply settings, describe it, render audio through it.
 
 #include "audiotoolbox/AUAudioUnit.h"
-#include "host/AudioFile.h"
+#include "host/AudioStream.h"
 
 #include <functional>
 #include <memory>
@@ -24,31 +24,40 @@ struct UnitSettings {
 /// Creates the effect. Throws std::runtime_error with the unit's error when it cannot be created.
 std::shared_ptr<platform::AUAudioUnit> createUnit();
 
-/// Applies `settings` to `unit`, reporting to `report` what a loaded state changed. Throws
-/// std::runtime_error for an unknown preset or parameter, a value text the parameter does not
-/// accept, or a state file that is not a readable property-list dictionary.
-void applySettings(platform::AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report);
+/// Applies `settings` to `unit`, reporting to `report` what a loaded state changed and to `warnings` a
+/// state saved by another effect. Throws std::runtime_error for an unknown preset or parameter, a value
+/// text the parameter does not accept or that lies outside its range, and a state file that cannot be
+/// read or whose "QuorbelParams" entry is missing or unusable (naming the key and value at fault).
+void applySettings(platform::AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report,
+                   std::ostream& warnings);
 
-/// Writes the unit's full state to `path` as an XML property list (through a temporary file).
-void saveState(const platform::AUAudioUnit& unit, const std::string& path);
+/// The unit's full state as an XML property list.
+std::string stateText(const platform::AUAudioUnit& unit);
 
 /// Prints the unit's parameters, presets, latency, tail time, channel capabilities and busses.
 void printInfo(platform::AUAudioUnit& unit, std::ostream& out);
 
+/// How long the output of a render runs.
+enum class OutputLength {
+    keepInput,         ///< every input frame in place, then the reported latency and the tail time
+    compensateLatency, ///< the reported latency cut from the start, then the tail time
+    raw,               ///< exactly the input's frame count
+};
+
 struct RenderOptions {
     std::uint32_t blockSize = 512;
-    bool raw = false; ///< no latency compensation and no tail: exactly the input's frame count
+    OutputLength length = OutputLength::keepInput;
 };
 
 /// Called now and then during a render with the fraction done (0 to 1).
 using ProgressCallback = std::function<void(double)>;
 
-/// Renders `input` through `unit` in consecutive render calls of `blockSize` frames (the last one
-/// shorter), after setting the input bus to the input's channel count and rate and allocating.
-/// Unless `raw`, the output is aligned with the input (the reported latency is dropped from its start)
-/// and runs on for the tail time. Throws std::runtime_error when the unit refuses the format or a
-/// render call fails.
-AudioData renderThrough(platform::AUAudioUnit& unit, const AudioData& input, const RenderOptions& options,
-                        const ProgressCallback& progress = {});
+/// Renders `source` through `unit` into `sink` in consecutive render calls of `blockSize` frames (the last
+/// one shorter), after setting the input bus to the source's channel count and rate and allocating. Holds
+/// one block of audio at a time, whatever the length. After the input's last frame the unit hears silence
+/// for as long as `length` asks. Returns the frames written. Throws std::runtime_error when the unit
+/// refuses the format, a render call fails, or the sink cannot write.
+std::int64_t renderThrough(platform::AUAudioUnit& unit, AudioSource& source, AudioSink& sink,
+                           const RenderOptions& options, const ProgressCallback& progress = {});
 
 } // namespace auhost

@@ -1,20 +1,31 @@
 // auhost: the offline Audio Unit host. Lists the effect's parameters and presets, and renders audio
 // files (or a built-in demo signal) through it.
 
-#include "host/AudioFile.h"
+#include "host/AudioReader.h"
+#include "host/AudioWriter.h"
 #include "host/DemoSignal.h"
 #include "host/HostUnit.h"
+#include "host/OutputFile.h"
+#include "host/OutputFormat.h"
 #include "host/ProgressBar.h"
 
 #include <CLI/CLI.hpp>
+#include <sndfile.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
+
+/// Exit status of a malformed command line.
+constexpr int kUsageError = 2;
 
 std::vector<std::pair<std::string, std::string>> parseAssignments(const std::vector<std::string>& items) {
     std::vector<std::pair<std::string, std::string>> values;
@@ -28,49 +39,112 @@ std::vector<std::pair<std::string, std::string>> parseAssignments(const std::vec
     return values;
 }
 
+int usageError(const std::string& message) {
+    std::cerr << "auhost: error: " << message << "\nRun with --help for more information.\n";
+    return kUsageError;
+}
+
+/// Whether an existing file (links followed) is a regular file, or something else that is written
+/// straight through (a device, a FIFO).
+std::optional<bool> existingIsRegular(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        return std::nullopt;
+    }
+    return S_ISREG(st.st_mode);
+}
+
+/// Whether a channel map says no more than a file without one would: mono, or left and right.
+bool isPlainLayout(const std::vector<int>& map) {
+    return map.empty() ||
+           (map.size() == 1 && (map[0] == SF_CHANNEL_MAP_MONO || map[0] == SF_CHANNEL_MAP_CENTER)) ||
+           (map.size() == 2 && map[0] == SF_CHANNEL_MAP_LEFT && map[1] == SF_CHANNEL_MAP_RIGHT);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"auhost: offline host for the Quorbel spectral effect"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "auhost 1.0.0");
+    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+        return "auhost: error: " + CLI::FailureMessage::simple(a, e);
+    });
 
     auto* info = app.add_subcommand("info", "List the effect's parameters, presets, latency and busses");
 
-    auto* render = app.add_subcommand("render", "Render an audio file (or the built-in demo signal) through the effect");
+    auto* render =
+        app.add_subcommand("render", "Render an audio file (or the built-in demo signal) through the effect");
     std::vector<std::string> files;
     std::vector<std::string> sets;
     std::uint32_t blockSize = 512;
     bool raw = false;
+    bool compensate = false;
+    bool force = false;
     std::string preset;
     std::string loadState;
     std::string saveState;
-    render->add_option("files", files, "[IN] OUT: input audio file (WAV, FLAC, AIFF, ...) and output file; "
-                                       "without IN a demo signal of a few seconds is rendered")
+    render
+        ->add_option(
+            "files", files,
+            "[IN] OUT: input audio file (WAV, FLAC, AIFF, ...) and output file, whose extension names its "
+            "format; without IN a demo signal of a few seconds is rendered")
         ->expected(1, 2)
         ->required();
-    render->add_option("--set", sets, "Set a parameter before rendering, e.g. mix=0.3, bypass=on, "
-                                      "filterMode=\"band pass\" (repeatable)");
+    render->add_option("--set", sets,
+                       "Set a parameter before rendering, e.g. mix=0.3, bypass=on, "
+                       "filterMode=\"band pass\" (repeatable; values within the ranges that info lists)");
     render->add_option("--block-size", blockSize, "Frames per render call (default 512)")
         ->check(CLI::Range(1u, 1u << 20));
-    render->add_flag("--raw", raw, "No latency compensation and no tail: the output has exactly the input's "
-                                   "length, sample for sample what the effect produced");
+    auto* compensateFlag = render->add_flag(
+        "--compensate-latency", compensate,
+        "Cut the reported latency from the start of the output, as a workstation's export does: the wet "
+        "signal lines up with the input, the dry signal comes that much early and its first part is lost");
+    render
+        ->add_flag("--raw", raw,
+                   "The output has exactly the input's length, sample for sample what the effect produced "
+                   "(the delayed wet signal's last part is lost)")
+        ->excludes(compensateFlag);
+    render->add_flag("--force", force, "With OUT alone: replace an existing OUT with the demo signal");
     render->add_option("--preset", preset, "Apply a factory preset (number or name) before the --set values");
-    render->add_option("--load-state", loadState, "Restore a saved state (XML property list) after the preset");
-    render->add_option("--save-state", saveState, "Write the effect's state after all settings (XML property list)");
+    render->add_option("--load-state", loadState,
+                       "Restore a saved state (XML property list) after the preset");
+    render->add_option("--save-state", saveState,
+                       "Write the effect's state after all settings (XML property list)");
 
+    if (argc > 1 && argv[1][0] != '-' && argv[1] != info->get_name() && argv[1] != render->get_name()) {
+        return usageError("unknown subcommand '" + std::string(argv[1]) +
+                          "' (the subcommands are info and render)");
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
-        return code == 0 ? 0 : 2;
+        return code == 0 ? 0 : kUsageError;
     }
 
     try {
-        auto unit = auhost::createUnit();
         if (info->parsed()) {
+            auto unit = auhost::createUnit();
             auhost::printInfo(*unit, std::cout);
             return 0;
+        }
+
+        const bool demo = files.size() == 1;
+        const std::string outPath = files.back();
+        const std::optional<bool> outIsRegular = existingIsRegular(outPath);
+        if (demo && !outIsRegular && !std::filesystem::exists(std::filesystem::symlink_status(outPath)) &&
+            !std::filesystem::path(outPath).has_extension() && outPath.find('/') == std::string::npos) {
+            return usageError(
+                "render: unknown subcommand '" + outPath +
+                "'; render takes [IN] OUT, and OUT's extension (.wav, .flac, ...) names its format");
+        }
+        if (demo && outIsRegular.value_or(false) && !force) {
+            throw std::runtime_error(
+                "'" + outPath +
+                "' exists: with only one file, render writes the demo signal into it and would "
+                "replace it. To render it through the effect, name an output too (auhost render " +
+                outPath + " OUT); to replace it with the demo signal, add --force");
         }
 
         auhost::UnitSettings settings;
@@ -82,27 +156,76 @@ int main(int argc, char** argv) {
         }
         settings.values = parseAssignments(sets);
 
-        const bool demo = files.size() == 1;
-        const std::string outPath = files.back();
-        auhost::checkWritable(outPath);
-        const auhost::AudioData input = demo ? auhost::makeDemoSignal() : auhost::readAudioFile(files.front());
-        auhost::applySettings(*unit, settings, std::cout);
-        if (!saveState.empty()) {
-            auhost::saveState(*unit, saveState);
+        std::unique_ptr<auhost::AudioReader> reader;
+        std::unique_ptr<auhost::AudioSource> source;
+        auhost::AudioData demoSignal;
+        if (demo) {
+            demoSignal = auhost::makeDemoSignal();
+            source = std::make_unique<auhost::MemorySource>(demoSignal);
+        } else {
+            reader = std::make_unique<auhost::AudioReader>(files.front());
         }
+        auhost::AudioSource& input = reader ? *reader : *source;
+        const std::vector<int> channelMap = reader ? reader->channelMap() : std::vector<int>{};
+        const int inFormat = reader ? reader->format() : (SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+        const auto rate = static_cast<int>(input.sampleRate());
+        std::vector<auhost::NamedPath> inputs;
+        if (!demo) {
+            inputs.emplace_back(files.front(), "the input");
+        }
+        auhost::OutputFile outFile(outPath, inputs);
+        std::optional<auhost::OutputFile> stateFile;
+        if (!saveState.empty()) {
+            inputs.emplace_back(outPath, "the output");
+            stateFile.emplace(saveState, inputs);
+        }
+
+        // A name without extension is fine for an existing device or FIFO: it gets the input's container.
+        const auhost::OutputFormat format = auhost::chooseOutputFormat(
+            outPath, inFormat & SF_FORMAT_SUBMASK, input.channels(), rate, !channelMap.empty(),
+            outIsRegular == false ? (inFormat & SF_FORMAT_TYPEMASK) : 0);
+        if (!format.keepsChannelMap && !isPlainLayout(channelMap)) {
+            std::cerr << "auhost: warning: '" << outPath
+                      << "' cannot store which speaker each of the input's " << channelMap.size()
+                      << " channels feeds; write .wav or .rf64 to keep that\n";
+        }
+
+        auto unit = auhost::createUnit();
+        auhost::applySettings(*unit, settings, std::cout, std::cerr);
+        const std::string stateText = stateFile ? auhost::stateText(*unit) : std::string();
 
         auhost::RenderOptions options;
         options.blockSize = blockSize;
-        options.raw = raw;
+        options.length = raw          ? auhost::OutputLength::raw
+                         : compensate ? auhost::OutputLength::compensateLatency
+                                      : auhost::OutputLength::keepInput;
+        auhost::AudioWriter writer(outFile.fd(), outPath, format.format, input.channels(), rate,
+                                   format.keepsChannelMap ? channelMap : std::vector<int>{});
         auhost::ProgressBar bar("rendering");
-        const auto output =
-            auhost::renderThrough(*unit, input, options, [&](double fraction) { bar.update(fraction); });
+        const std::int64_t frames = auhost::renderThrough(*unit, input, writer, options,
+                                                          [&](double fraction) { bar.update(fraction); });
         bar.finish();
-        auhost::writeAudioFile(outPath, output);
-        std::cout << "rendered " << (demo ? std::string("the demo signal") : "'" + files.front() + "'") << " to '"
-                  << outPath << "' (" << output.frames() << " frames, " << output.channels.size()
-                  << " channels, " << output.sampleRate << " Hz)\n";
-        if (!saveState.empty()) {
+        writer.close();
+        outFile.commit();
+        if (stateFile) {
+            stateFile->writeAll(stateText);
+        }
+
+        if (reader) {
+            if (const std::string why = reader->truncation(); !why.empty()) {
+                std::cerr << "auhost: warning: '" << files.front()
+                          << "' ends early (premature end of data): " << why << "; rendered the "
+                          << reader->framesRead() << " frames it holds\n";
+            }
+            if (const std::int64_t bad = reader->nonFiniteSamples(); bad > 0) {
+                std::cerr << "auhost: warning: '" << files.front() << "' holds " << bad
+                          << " non-finite sample" << (bad == 1 ? "" : "s") << " (NaN or infinite)\n";
+            }
+        }
+        std::cout << "rendered " << (demo ? std::string("the demo signal") : "'" + files.front() + "'")
+                  << " to '" << outPath << "' (" << frames << " frames, " << input.channels() << " channels, "
+                  << rate << " Hz)\n";
+        if (stateFile) {
             std::cout << "saved the effect's state to '" << saveState << "'\n";
         }
         return 0;
