@@ -1,6 +1,7 @@
 // Real windows of this process on an Xvfb server of its own, driven with real pointer and key events
 // (XTEST) from a second connection that plays the user and the window manager.
 #include "editor/AURotaryControl.h"
+#include "support/ImageDifference.h"
 #include "support/XClient.h"
 #include "support/XvfbServer.h"
 #include "ui/Compositor.h"
@@ -24,22 +25,6 @@ using namespace quorbel::test;
 using quorbel::AURotaryControl;
 
 namespace {
-
-/// The largest difference of one colour channel between two images; 256 when their sizes differ.
-int maxChannelDifference(const CGImage& a, const CGImage& b) {
-    if (a.width() != b.width() || a.height() != b.height()) {
-        return 256;
-    }
-    int worst = 0;
-    for (std::size_t y = 0; y < a.height(); ++y) {
-        for (std::size_t x = 0; x < a.width(); ++x) {
-            const CGImagePixel p = a.pixelAt(x, y), q = b.pixelAt(x, y);
-            worst = std::max(
-                {worst, std::abs(p.red - q.red), std::abs(p.green - q.green), std::abs(p.blue - q.blue)});
-        }
-    }
-    return worst;
-}
 
 /// Pixels that differ between two images of one size.
 long changedPixels(const CGImage& a, const CGImage& b) {
