@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
     bool printFramesToo = false;
     panel->add_option("OUT", panelOut, "The PNG file to write")->required();
     panel->add_option("--size", size, "The panel's size in points, WIDTHxHEIGHT (default 480x320)");
-    panel->add_option("--scale", scale, "Pixels per point (default 2)")->check(CLI::Range(0.1, 8.0));
+    panel->add_option("--scale", scale, "Pixels per point, 0.1 to 8 (default 2)");
     panel->add_flag(
         "--frames", printFramesToo,
         "Print each control's frame (points), the knobs' values and angles and the buttons' states, "
@@ -229,10 +229,12 @@ int main(int argc, char** argv) {
         }
         if (panel->parsed()) {
             const auto viewSize = sizeOption(size).value_or(platform::CGSize{480, 320});
-            if (viewSize.width * scale > 32767 || viewSize.height * scale > 32767) {
-                throw std::runtime_error(
-                    "the panel would be larger than 32767 pixels on a side; lower --size or "
-                    "--scale");
+            if (!(scale >= 0.1 && scale <= 8)) {
+                return usageError("--scale takes a number of pixels per point from 0.1 to 8");
+            }
+            if (viewSize.width * scale > 8192 || viewSize.height * scale > 8192) {
+                throw std::runtime_error("the panel would be larger than 8192 pixels on a side; lower --size "
+                                         "or --scale");
             }
             std::vector<auhost::NamedPath> inputs;
             if (!loadState.empty()) {

@@ -601,6 +601,8 @@ TEST_F(Auhost, PanelFramesFollowTheLayoutRules) {
     const auto bad = run("panel " + path("x.png") + " --size 0x320");
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("--size takes WIDTHxHEIGHT"), std::string::npos) << bad.err;
+    EXPECT_EQ(run("panel " + path("x.png") + " --scale nan").status, 2);
+    EXPECT_FALSE(fs::exists(path("x.png")));
 }
 
 } // namespace
