@@ -3,11 +3,11 @@
 
 #include "audiotoolbox/NSPropertyListSerialization.h"
 #include "support/ChildProcess.h"
+#include "support/TestFolder.h"
 #include "support/XClient.h"
 #include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,10 +36,8 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     ASSERT_TRUE(server.running()) << server.error();
     XClient user(server.displayName());
     ASSERT_TRUE(user.ok());
-    const fs::path dir = fs::temp_directory_path() / ("auhost-edit-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const fs::path state = dir / "state.plist";
+    const TestFolder dir("auhost-edit");
+    const fs::path state = dir.path() / "state.plist";
 
     ChildProcess auhost;
     ASSERT_TRUE(auhost.start({AUHOST_PATH, "edit", "--save-state", state.string()},
@@ -76,5 +74,4 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     EXPECT_EQ(value("filterMode"), 1.0f);  // band-pass
     EXPECT_EQ(value("tone"), 500.0f);      // untouched
     EXPECT_EQ(value("bypass"), 0.0f);
-    fs::remove_all(dir);
 }
