@@ -4,9 +4,9 @@
 
 #include "audiotoolbox/AudioComponentRegistry.h"
 #include "audiotoolbox/NSPropertyListSerialization.h"
+#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -41,14 +41,6 @@ std::string infoPlist(const std::string& principalClass, const std::vector<Offer
 
 class AudioComponentRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("registry-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     /// A bundle at `relative` with `plist` as its Info.plist (none when empty) and `library` as its
     /// library (linked in; none when empty).
     fs::path bundle(const std::string& relative, const std::string& plist,
@@ -64,7 +56,8 @@ protected:
         return at;
     }
 
-    fs::path dir_;
+    quorbel::test::TestFolder folder_{"registry"};
+    const fs::path& dir_ = folder_.path();
 };
 
 AudioComponentDescription describe(const std::string& subtype) {
