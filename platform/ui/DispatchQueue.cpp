@@ -10,6 +10,17 @@ namespace platform {
 constinit DispatchQueue DispatchQueue::mainQueue_;
 
 DispatchQueue::~DispatchQueue() {
+    // Items still queued when the process ends are destroyed without running, so that what they hold is
+    // released.
+    for (;;) {
+        const std::size_t index = dequeuePosition_ % capacity;
+        Slot& slot = slots_[index];
+        if (slot.sequence.load(std::memory_order_acquire) + index != dequeuePosition_ + 1) {
+            break;
+        }
+        slot.destroy(slot.storage);
+        ++dequeuePosition_;
+    }
     const int fd = wakeFd_.load(std::memory_order_relaxed);
     if (fd >= 0) {
         close(fd);

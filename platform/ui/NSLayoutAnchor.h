@@ -50,40 +50,35 @@ private:
     NSLayoutAttribute attribute_;
 };
 
-/// A horizontal position anchor (left, right, centre x). The constraints made are inactive.
-class NSLayoutXAxisAnchor : public NSLayoutAnchor {
+/// A position anchor on one axis; `Self` is the axis's anchor class, so that a horizontal position is
+/// only ever related to another horizontal one. The constraints made are inactive.
+template <class Self> class NSLayoutPositionAnchor : public NSLayoutAnchor {
 public:
     using NSLayoutAnchor::NSLayoutAnchor;
-    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutXAxisAnchor& anchor,
+    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const Self& anchor,
                                                                 CGFloat constant = 0) const {
         return make(NSLayoutRelationEqual, &anchor, 1, constant);
     }
-    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutXAxisAnchor& anchor,
+    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const Self& anchor,
                                                                           CGFloat constant = 0) const {
         return make(NSLayoutRelationLessThanOrEqual, &anchor, 1, constant);
     }
-    std::shared_ptr<NSLayoutConstraint>
-    constraintGreaterThanOrEqualToAnchor(const NSLayoutXAxisAnchor& anchor, CGFloat constant = 0) const {
+    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToAnchor(const Self& anchor,
+                                                                             CGFloat constant = 0) const {
         return make(NSLayoutRelationGreaterThanOrEqual, &anchor, 1, constant);
     }
 };
 
-/// A vertical position anchor (top, bottom, centre y). The constraints made are inactive.
-class NSLayoutYAxisAnchor : public NSLayoutAnchor {
+/// A horizontal position anchor (left, right, centre x).
+class NSLayoutXAxisAnchor : public NSLayoutPositionAnchor<NSLayoutXAxisAnchor> {
 public:
-    using NSLayoutAnchor::NSLayoutAnchor;
-    std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutYAxisAnchor& anchor,
-                                                                CGFloat constant = 0) const {
-        return make(NSLayoutRelationEqual, &anchor, 1, constant);
-    }
-    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToAnchor(const NSLayoutYAxisAnchor& anchor,
-                                                                          CGFloat constant = 0) const {
-        return make(NSLayoutRelationLessThanOrEqual, &anchor, 1, constant);
-    }
-    std::shared_ptr<NSLayoutConstraint>
-    constraintGreaterThanOrEqualToAnchor(const NSLayoutYAxisAnchor& anchor, CGFloat constant = 0) const {
-        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, 1, constant);
-    }
+    using NSLayoutPositionAnchor::NSLayoutPositionAnchor;
+};
+
+/// A vertical position anchor (top, bottom, centre y).
+class NSLayoutYAxisAnchor : public NSLayoutPositionAnchor<NSLayoutYAxisAnchor> {
+public:
+    using NSLayoutPositionAnchor::NSLayoutPositionAnchor;
 };
 
 /// A size anchor (width, height): against a constant, or against another size times a multiplier plus

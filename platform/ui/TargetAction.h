@@ -23,14 +23,7 @@ public:
     /// `action` on `target`, which owns (and so outlives) the sender.
     template <class Target, class Arg>
     TargetAction(Target* target, void (Target::*action)(Arg*))
-        : send_([target, action](Sender* sender) {
-              Arg* argument = cast<Arg>(sender);
-              if (target == nullptr || (sender != nullptr && argument == nullptr)) {
-                  return false;
-              }
-              (target->*action)(argument);
-              return true;
-          }) {}
+        : send_([target, action](Sender* sender) { return deliver(target, action, sender); }) {}
 
     /// `action` on the object `target` points to, held weakly; Target is the object's class or a base.
     template <class Target, class Held, class Arg>
@@ -38,14 +31,14 @@ public:
     TargetAction(std::weak_ptr<Held> target, void (Target::*action)(Arg*))
         : send_([target = std::move(target), action](Sender* sender) {
               const std::shared_ptr<Held> strong = target.lock();
-              Target* object = dynamic_cast<Target*>(strong.get());
-              Arg* argument = cast<Arg>(sender);
-              if (object == nullptr || (sender != nullptr && argument == nullptr)) {
-                  return false;
-              }
-              (object->*action)(argument);
-              return true;
+              return deliver(dynamic_cast<Target*>(strong.get()), action, sender);
           }) {}
+
+    /// As the weak form, from a strong reference (the target is still held weakly).
+    template <class Target, class Held, class Arg>
+    requires std::is_base_of_v<Held, Target> || std::is_same_v<Held, Target>
+    TargetAction(const std::shared_ptr<Held>& target, void (Target::*action)(Arg*))
+        : TargetAction(std::weak_ptr<Held>(target), action) {}
 
     /// A handler without a target object.
     explicit TargetAction(std::function<void(Sender*)> handler)
@@ -63,6 +56,18 @@ public:
     explicit operator bool() const { return static_cast<bool>(send_); }
 
 private:
+    /// Calls `action` on `target` with the sender as `Arg`; false without a target or when the sender is
+    /// not an `Arg`.
+    template <class Target, class Arg>
+    static bool deliver(Target* target, void (Target::*action)(Arg*), Sender* sender) {
+        Arg* argument = cast<Arg>(sender);
+        if (target == nullptr || (sender != nullptr && argument == nullptr)) {
+            return false;
+        }
+        (target->*action)(argument);
+        return true;
+    }
+
     template <class Arg> static Arg* cast(Sender* sender) {
         if constexpr (std::is_convertible_v<Sender*, Arg*>) {
             return sender;

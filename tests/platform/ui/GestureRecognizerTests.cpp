@@ -1,5 +1,6 @@
 // Pan and click recognisers through the window's dispatch: their states, the actions they send, and the
 // double-click thresholds (500 ms, 4 points).
+#include "UITestSupport.h"
 #include "ui/NSGestureRecognizer.h"
 #include "ui/NSView.h"
 #include "ui/NSWindow.h"
@@ -10,14 +11,9 @@
 #include <vector>
 
 using namespace platform;
+using ui_test::FlippedView;
 
 namespace {
-
-class FlippedView : public NSView {
-public:
-    using NSView::NSView;
-    bool isFlipped() const override { return true; }
-};
 
 class Recognizers : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
 // Hit testing and point conversion between views, flipped and not, and the compositor's placement.
+#include "UITestSupport.h"
 #include "ui/Compositor.h"
 #include "ui/NSView.h"
 #include "ui/NSWindow.h"
@@ -7,16 +8,9 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using ui_test::FlippedView;
 
-namespace {
-
-class FlippedView : public NSView {
-public:
-    using NSView::NSView;
-    bool isFlipped() const override { return true; }
-};
-
-} // namespace
+namespace {} // namespace
 
 // A 200 x 100 window (y up); inside it a flipped 100 x 50 view at (20, 10); inside that an unflipped
 // 10 x 10 view at (5, 5) (5 points below the flipped view's top).
