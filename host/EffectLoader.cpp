@@ -61,7 +61,9 @@ std::vector<SearchFolder> pluginSearchPath(const std::optional<std::string>& plu
         }
     }
     if (const auto here = executableFolder()) {
-        for (const fs::path& beside : {*here / ".." / "extension", *here / ".." / "lib" / "quorbel"}) {
+        // Build tree: the extension alone, then the application carrying it; install tree: the application.
+        for (const fs::path& beside :
+             {*here / ".." / "extension", *here / ".." / "app", *here / ".." / "lib" / "quorbel"}) {
             std::error_code ec;
             if (fs::is_directory(beside, ec)) {
                 folders.push_back({fs::weakly_canonical(beside, ec).string(), false});

@@ -22,8 +22,9 @@ struct SearchFolder {
 };
 
 /// The folders to search, in order: `plugin` (--plugin) when given, then each non-empty entry of
-/// AUHOST_PLUGIN_PATH, then the extension folders beside auhost's own build tree (../extension) and
-/// install tree (../lib/quorbel), those only when they exist.
+/// AUHOST_PLUGIN_PATH, then the folders beside auhost's own build tree (../extension, and ../app, whose
+/// Quorbel.app carries the extension) and install tree (../lib/quorbel, holding the installed Quorbel.app),
+/// those only when they exist.
 std::vector<SearchFolder> pluginSearchPath(const std::optional<std::string>& plugin);
 
 /// The component registry after a scan of the search path, and the effect loaded through it.

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -195,6 +196,11 @@ TEST(AppBundle, HoldsTheProgramAndItsInformationAndNotThePanelColours) {
     EXPECT_EQ(text("CFBundleShortVersionString"), QUORBEL_VERSION);
     EXPECT_NE(text("CFBundleIdentifier"), "(none)");
     EXPECT_NE(text("CFBundleVersion"), "(none)");
+    // It carries the extension bundle.
+    const auto plugIn = NSBundle::bundleWithPath(QUORBEL_APP_BUNDLE "/Contents/PlugIns/QuorbelAUMac.appex");
+    ASSERT_NE(plugIn, nullptr);
+    EXPECT_NE(plugIn->infoDictionary(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_regular_file(plugIn->bundlePath() + "/Contents/MacOS/QuorbelAUMac"));
 
     std::ifstream program(QUORBEL_APP_BUNDLE "/Contents/MacOS/Quorbel", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(program), {}};

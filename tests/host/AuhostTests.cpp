@@ -555,6 +555,20 @@ TEST_F(Auhost, FindsTheEffectWhereToldAndLoadsItFromThere) {
     EXPECT_EQ(symbols.out, "0\n");
 }
 
+TEST_F(Auhost, FindsTheEffectAloneAndInsideTheApplication) {
+    const std::string carried = QUORBEL_APP_BUNDLE "/Contents/PlugIns/QuorbelAUMac.appex";
+    const auto listed = run("list", "env -u AUHOST_PLUGIN_PATH ");
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " QUORBEL_APPEX "\n"
+                          "aufx qrbl Qrbl  Quorbel  1.0.0  " +
+                              carried + "\n");
+    fs::create_directories(path("bin"));
+    fs::copy_file(AUHOST_PATH, path("bin/auhost"));
+    const auto fromApp =
+        run("--plugin " QUORBEL_APP_BUNDLE " list", "env -u AUHOST_PLUGIN_PATH ", path("bin/auhost"));
+    EXPECT_EQ(fromApp.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " + carried + "\n") << fromApp.err;
+}
+
 TEST_F(Auhost, PanelFramesFollowTheLayoutRules) {
     // The preferred size, 480 x 320 points: knob 115, button 23, margin 11.5, column step 125.5, rows at 23
     // and 193.5; the mix knob at 0.5 shows its cap upright; the filter mode 0 lights low-pass only.
