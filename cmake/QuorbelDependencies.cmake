@@ -9,6 +9,8 @@ pkg_check_modules(PANGOCAIRO IMPORTED_TARGET pangocairo)
 pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
 pkg_check_modules(PLIST IMPORTED_TARGET libplist-2.0)
 pkg_check_modules(X11 IMPORTED_TARGET x11)
+pkg_check_modules(CAIRO_XLIB IMPORTED_TARGET cairo-xlib)
+pkg_check_modules(XTST IMPORTED_TARGET xtst)
 find_package(CLI11 CONFIG QUIET)
 
 if(QUORBEL_BUILD_TESTS)
