@@ -156,7 +156,14 @@ void NSView::setTranslatesAutoresizingMaskIntoConstraints(bool flag) {
 }
 
 void NSView::invalidateIntrinsicContentSize() {
-    setNeedsLayoutUpward();
+    // Only a view placed by constraints takes its size from its content; one whose frame is set by hand
+    // lays out itself again but leaves the views above alone, so that a superview may set images on such
+    // views while it lays out without asking for another layout of its own (and so on, turn after turn).
+    if (translatesAutoresizingMask_) {
+        setNeedsLayout(true);
+    } else {
+        setNeedsLayoutUpward();
+    }
 }
 
 void NSView::addConstraint(std::shared_ptr<NSLayoutConstraint> constraint) {

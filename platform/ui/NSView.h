@@ -92,7 +92,8 @@ public:
     void setTranslatesAutoresizingMaskIntoConstraints(bool flag);
     /// The size the content needs, or NSViewNoIntrinsicMetric along an axis where it needs none.
     virtual CGSize intrinsicContentSize() const { return {NSViewNoIntrinsicMetric, NSViewNoIntrinsicMetric}; }
-    /// Tells the layout that intrinsicContentSize changed.
+    /// Tells the layout that intrinsicContentSize changed: the view needs layout, and so do the views above
+    /// it when constraints place it (a frame set by hand does not follow the content's size).
     void invalidateIntrinsicContentSize();
     /// The active constraints that involve this view (as first or second item).
     const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints() const { return constraints_; }

@@ -1,0 +1,281 @@
+// The editor's view controller: the panel's frames at several sizes, and the binding of its controls to the
+// unit's parameters, driven through the offscreen back end with injected mouse events.
+#include "editor/QuorbelAUViewControllerMac.h"
+
+#include "audiounit/QuorbelComponent.h"
+#include "ui/DispatchQueue.h"
+#include "ui/NSWindow.h"
+#include "ui/OffscreenBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace platform;
+using quorbel::AURotaryControl;
+using quorbel::QuorbelAUViewControllerMac;
+
+namespace {
+
+/// The view controller, counting its refreshes.
+class CountingController : public QuorbelAUViewControllerMac {
+public:
+    void updateControlsFromParameters() override {
+        ++refreshes;
+        QuorbelAUViewControllerMac::updateControlsFromParameters();
+    }
+    int refreshes = 0;
+};
+
+/// A controller with its unit, shown in a window of its preferred size, the main queue drained.
+class Panel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        backend = &OffscreenBackend::install();
+        controller = std::make_shared<CountingController>();
+        ASSERT_NE(controller->createAudioUnit(quorbel::kQuorbelComponentDescription, nullptr), nullptr);
+        window = std::make_shared<NSWindow>(CGRect(0, 0, 100, 100), NSWindowStyleMaskTitled);
+        window->setContentViewController(controller);
+        window->makeKeyAndOrderFront();
+        settle();
+    }
+    void TearDown() override { window->close(); }
+
+    AUParameter& parameter(AUParameterAddress address) {
+        return *controller->audioUnit->parameterTree()->parameterWithAddress(address);
+    }
+    /// Runs the main queue and draws until nothing is left to do, which a few turns must reach: a layout
+    /// that asked for another one would go on turn after turn.
+    void settle() {
+        int turns = 0;
+        while (backend->runOnce() && turns < 10) {
+            ++turns;
+        }
+        EXPECT_LT(turns, 10) << "the panel never settles";
+    }
+    /// Sets a parameter as a host would and lets the refreshes it queues run.
+    void hostSets(AUParameterAddress address, AUValue value) {
+        parameter(address).setValue(value);
+        settle();
+    }
+    void resize(CGSize size) {
+        window->setContentSize(size);
+        settle();
+    }
+    /// The three filter buttons' states as "lp bp hp", 1 for on.
+    std::string filterStates() const {
+        return std::to_string(controller->lowPassBtn->state()) +
+               std::to_string(controller->bandPassBtn->state()) +
+               std::to_string(controller->highPassBtn->state());
+    }
+    void doubleClick(NSView& view) {
+        backend->advanceClock(1);
+        backend->click(view, {view.bounds().midX(), view.bounds().midY()}, 2);
+    }
+
+    OffscreenBackend* backend = nullptr;
+    std::shared_ptr<CountingController> controller;
+    std::shared_ptr<NSWindow> window;
+};
+
+} // namespace
+
+TEST_F(Panel, FramesAtThePreferredSize) {
+    EXPECT_EQ(window->contentSize(), CGSize(480, 320));
+    EXPECT_EQ(controller->knobSize, 115);
+    EXPECT_EQ(controller->radioSize, 23);
+    const QuorbelAUViewControllerMac& c = *controller;
+    const struct {
+        const NSView* view;
+        CGRect frame;
+    } expected[] = {
+        {c.mixKnob.get(), {125.5, 23, 115, 115}},        {c.feedKnob.get(), {11.5, 23, 115, 115}},
+        {c.toneKnob.get(), {239.5, 23, 115, 115}},       {c.orbitKnob.get(), {125.5, 193.5, 115, 115}},
+        {c.vexityKnob.get(), {11.5, 193.5, 115, 115}},   {c.confusionKnob.get(), {239.5, 193.5, 115, 115}},
+        {c.volumeKnob.get(), {353.5, 119.75, 115, 115}}, {c.highPassBtn.get(), {445.5, 11.5, 23, 23}},
+        {c.bandPassBtn.get(), {445.5, 34.5, 23, 23}},    {c.lowPassBtn.get(), {445.5, 57.5, 23, 23}},
+        {c.bypassBtn.get(), {445.5, 285.5, 23, 23}},     {c.brokenBtn.get(), {445.5, 262.5, 23, 23}},
+        {c.lpLabel.get(), {420.5, 57.5, 23, 23}},        {c.bpLabel.get(), {420.5, 34.5, 23, 23}},
+        {c.hpLabel.get(), {420.5, 11.5, 23, 23}},        {c.brokenLabel.get(), {397.5, 262.5, 46, 23}},
+        {c.bypassLabel.get(), {386, 285.5, 57.5, 23}},
+    };
+    for (const auto& e : expected) {
+        const CGRect f = e.view->frame();
+        EXPECT_EQ(f, e.frame) << f.origin.x << " " << f.origin.y << " " << f.size.width << " "
+                              << f.size.height;
+    }
+    EXPECT_TRUE(controller->view()->isFlipped());
+    // Every image at its control's size: both button images and the captions.
+    EXPECT_EQ(c.bypassBtn->image()->size(), CGSize(23, 23));
+    EXPECT_EQ(c.bypassBtn->alternateImage()->size(), CGSize(23, 23));
+    EXPECT_EQ(c.bypassLabel->image()->size(), CGSize(57.5, 23));
+    EXPECT_EQ(c.mixKnob->underlayLayer->contents()->width(), 230u); // 115 points at 2 pixels per point
+}
+
+TEST_F(Panel, SizesScaleWithTheView) {
+    const struct {
+        CGSize size;
+        double knob, radio, column, bottomRow;
+        CGPoint master;
+        double buttonsX;
+    } cases[] = {
+        {{800, 600}, 200, 40, 206.667, 380, {580, 230}, 740},
+        {{320, 320}, 90, 18, 9 + (320 - 90 - 18) / 3.0, 221, {221, 128.5}, 293},
+        {{320, 480}, 115, 23, 72.167, 353.5, {193.5, 199.75}, 285.5},
+    };
+    for (const auto& e : cases) {
+        resize(e.size);
+        EXPECT_EQ(controller->knobSize, e.knob);
+        EXPECT_EQ(controller->radioSize, e.radio);
+        EXPECT_NEAR(controller->mixKnob->frame().origin.x, e.column, 5e-4);
+        EXPECT_EQ(controller->vexityKnob->frame().origin.y, e.bottomRow);
+        EXPECT_EQ(controller->volumeKnob->frame().origin, e.master);
+        EXPECT_EQ(controller->lowPassBtn->frame().origin.x, e.buttonsX);
+        EXPECT_EQ(controller->bypassBtn->frame().origin.y + e.radio, e.bottomRow + e.knob);
+    }
+}
+
+TEST_F(Panel, AViewTooSmallForAKnobEmptiesEveryControl) {
+    resize({3, 3}); // diagonal / 5 < 1: knob size 0
+    EXPECT_EQ(controller->knobSize, 0);
+    EXPECT_EQ(controller->mixKnob->frame().size, CGSize(0, 0));
+    EXPECT_EQ(controller->bypassBtn->frame().size, CGSize(0, 0));
+    EXPECT_EQ(controller->bypassLabel->frame().size, CGSize(0, 0));
+    resize({480, 320});
+    EXPECT_EQ(controller->mixKnob->frame(), CGRect(125.5, 23, 115, 115));
+}
+
+TEST_F(Panel, RefreshClampsAKnobAndSetsItsParameterOnlyWhenItMoves) {
+    hostSets(1, 25); // feed: the knob spans 1 to 20
+    EXPECT_EQ(controller->feedKnob->value(), 20);
+    EXPECT_EQ(parameter(1).value(), 20);
+    hostSets(1, 30); // the knob already shows 20: nothing moves, nothing is set
+    EXPECT_EQ(controller->feedKnob->value(), 20);
+    EXPECT_EQ(parameter(1).value(), 30);
+}
+
+TEST_F(Panel, FilterModeTruncatesAndAnyOtherModeTurnsAllButtonsOff) {
+    const struct {
+        float mode;
+        const char* states;
+    } cases[] = {{1.9f, "010"}, {3, "000"},     {-0.5f, "100"}, {NAN, "000"},
+                 {2, "001"},    {1e30f, "000"}, {0, "100"},     {-INFINITY, "000"}};
+    for (const auto& e : cases) {
+        hostSets(9, e.mode);
+        EXPECT_EQ(filterStates(), e.states) << e.mode;
+    }
+}
+
+TEST_F(Panel, SwitchesAreOnAboveOneHalf) {
+    for (const auto& [address, button] :
+         {std::pair{7u, controller->bypassBtn}, std::pair{8u, controller->brokenBtn}}) {
+        hostSets(address, 0.51f);
+        EXPECT_EQ(button->state(), NSControlStateValueOn);
+        hostSets(address, 0.5f);
+        EXPECT_EQ(button->state(), NSControlStateValueOff);
+        backend->click(*button, {5, 5}); // a click sets the parameter to 1, the next to 0
+        EXPECT_EQ(parameter(address).value(), 1);
+        backend->click(*button, {5, 5});
+        EXPECT_EQ(parameter(address).value(), 0);
+    }
+}
+
+TEST_F(Panel, FilterButtonsActAsRadioButtons) {
+    int modeSets = 0;
+    const auto tree = controller->audioUnit->parameterTree();
+    const auto token = tree->tokenByAddingParameterObserver(
+        [&](AUParameterAddress address, AUValue) { modeSets += address == 9; });
+    EXPECT_EQ(filterStates(), "100");
+    backend->click(*controller->bandPassBtn, {5, 5});
+    EXPECT_EQ(filterStates(), "010");
+    EXPECT_EQ(parameter(9).value(), 1);
+    EXPECT_EQ(modeSets, 1);
+    backend->advanceClock(1);
+    backend->click(*controller->bandPassBtn, {5, 5}); // already on: stays on, sets the mode again
+    EXPECT_EQ(filterStates(), "010");
+    EXPECT_EQ(parameter(9).value(), 1);
+    EXPECT_EQ(modeSets, 2);
+    tree->removeParameterObserver(token);
+}
+
+TEST_F(Panel, DoubleClicksResetTheKnobs) {
+    const struct {
+        AURotaryControl* knob;
+        AUParameterAddress address;
+        float reset;
+    } cases[] = {{controller->feedKnob.get(), 1, 3.66f},
+                 {controller->toneKnob.get(), 2, 600},
+                 {controller->volumeKnob.get(), 6, 0.5f},
+                 {controller->mixKnob.get(), 0, 0.5f}};
+    hostSets(0, 0.9f);
+    for (const auto& e : cases) {
+        doubleClick(*e.knob);
+        EXPECT_EQ(e.knob->value(), e.reset);
+        EXPECT_EQ(parameter(e.address).value(), e.reset);
+    }
+}
+
+TEST_F(Panel, DisappearingDisconnectsAndAppearingRefreshesOnce) {
+    window->orderOut();
+    EXPECT_EQ(controller->parameterObserverToken, nullptr);
+    const int before = controller->refreshes;
+    hostSets(7, 1); // bypass, not observed now
+    EXPECT_EQ(controller->refreshes, before);
+    EXPECT_EQ(controller->bypassBtn->state(), NSControlStateValueOff);
+    window->makeKeyAndOrderFront();
+    settle();
+    EXPECT_NE(controller->parameterObserverToken, nullptr);
+    EXPECT_EQ(controller->refreshes, before + 1);
+    EXPECT_EQ(controller->bypassBtn->state(), NSControlStateValueOn);
+}
+
+TEST_F(Panel, ASecondUnitTakesOverTheControls) {
+    const std::shared_ptr<quorbel::QuorbelAudioUnit> first = controller->audioUnit;
+    ASSERT_NE(controller->createAudioUnit(quorbel::kQuorbelComponentDescription, nullptr), nullptr);
+    settle();
+    hostSets(0, 0.25f); // on the second unit
+    EXPECT_EQ(controller->mixKnob->value(), 0.25f);
+    first->parameterTree()->parameterWithAddress(0)->setValue(0.75f);
+    settle();
+    EXPECT_EQ(controller->mixKnob->value(), 0.25f);
+}
+
+// Without a window, as a host may drive it: the connection queued by the factory runs before the view
+// exists, and the controls built later show the current values.
+TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValues) {
+    OffscreenBackend::install();
+    DispatchQueue::main().drain();
+    auto controller = std::make_shared<QuorbelAUViewControllerMac>();
+    NSError error;
+    EXPECT_EQ(controller->createAudioUnit({}, &error), nullptr); // no component type: the base refuses
+    EXPECT_NE(error.code(), 0);
+    EXPECT_EQ(controller->audioUnit, nullptr);
+    EXPECT_TRUE(DispatchQueue::main().empty());
+
+    auto unit = controller->createAudioUnit(quorbel::kQuorbelComponentDescription, &error);
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(controller->audioUnit, unit);
+    EXPECT_EQ(controller->parameterObserverToken, nullptr); // not before the main queue runs
+    unit->parameterTree()->parameterWithAddress(1)->setValue(12);
+    unit->parameterTree()->parameterWithAddress(9)->setValue(2);
+    DispatchQueue::main().drain();
+    EXPECT_NE(controller->parameterObserverToken, nullptr);
+    EXPECT_FALSE(controller->isViewLoaded());
+
+    const auto view = controller->view();
+    EXPECT_EQ(controller->preferredContentSize(), CGSize(480, 320));
+    EXPECT_EQ(controller->feedKnob->value(), 12);
+    EXPECT_EQ(controller->highPassBtn->state(), NSControlStateValueOn);
+    EXPECT_EQ(controller->lowPassBtn->state(), NSControlStateValueOff);
+
+    DispatchQueue::main().drain(); // the refresh that the feed knob's move queued
+
+    // A refresh queued by a notification, then the controller gone: the refresh does nothing.
+    unit->parameterTree()->parameterWithAddress(0)->setValue(0.1f);
+    EXPECT_FALSE(DispatchQueue::main().empty());
+    controller.reset();
+    EXPECT_EQ(DispatchQueue::main().drain(), 1u);
+    unit->parameterTree()->parameterWithAddress(0)->setValue(0.2f); // nobody listens any more
+    EXPECT_TRUE(DispatchQueue::main().empty());
+}
