@@ -1,8 +1,6 @@
 #include "host/HostUnit.h"
 
 #include "audiotoolbox/NSPropertyListSerialization.h"
-#include "audiounit/QuorbelAudioUnit.h"
-#include "audiounit/QuorbelComponent.h"
 
 #include <algorithm>
 #include <cctype>
@@ -300,17 +298,6 @@ void printBusses(std::ostream& out, const char* what, const std::shared_ptr<AUAu
 
 } // namespace
 
-std::shared_ptr<AUAudioUnit> createUnit() {
-    quorbel::registerQuorbelComponent();
-    NSError error;
-    auto unit =
-        AUAudioUnit::instantiate<quorbel::QuorbelAudioUnit>(quorbel::kQuorbelComponentDescription, 0, &error);
-    if (!unit) {
-        fail("cannot create the effect: " + error.localizedDescription());
-    }
-    return unit;
-}
-
 void applySettings(AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report,
                    std::ostream& warnings) {
     if (settings.preset) {
@@ -356,7 +343,7 @@ std::string stateText(const AUAudioUnit& unit) {
     return *xml;
 }
 
-void printInfo(AUAudioUnit& unit, std::ostream& out) {
+void printInfo(AUAudioUnit& unit, const AUAudioUnit& fresh, std::ostream& out) {
     const auto& d = unit.componentDescription();
     out << unit.componentName() << " (" << fourCC(d.componentType) << " " << fourCC(d.componentSubType) << " "
         << fourCC(d.componentManufacturer) << ") version " << (unit.componentVersion() >> 16) << "."
@@ -378,9 +365,7 @@ void printInfo(AUAudioUnit& unit, std::ostream& out) {
     out << "  " << std::left << std::setw(5) << "addr" << std::setw(12) << "identifier" << std::setw(13)
         << "name" << std::setw(14) << "range" << std::setw(13) << "unit" << std::setw(10) << "default"
         << "value\n";
-    // A fresh unit of the same kind gives the defaults.
-    const auto fresh = createUnit();
-    const auto freshTree = fresh->parameterTree();
+    const auto freshTree = fresh.parameterTree();
     if (const auto tree = unit.parameterTree()) {
         for (const auto& p : tree->children()) {
             const AUParameter* f = freshTree ? freshTree->parameterWithAddress(p->address()) : nullptr;

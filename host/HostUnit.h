@@ -21,9 +21,6 @@ struct UnitSettings {
     std::vector<std::pair<std::string, std::string>> values; ///< identifier = value text
 };
 
-/// Creates the effect. Throws std::runtime_error with the unit's error when it cannot be created.
-std::shared_ptr<platform::AUAudioUnit> createUnit();
-
 /// Applies `settings` to `unit`, reporting to `report` what a loaded state changed and to `warnings` a
 /// state saved by another effect. Throws std::runtime_error for an unknown preset or parameter, a value
 /// text the parameter does not accept or that lies outside its range, and a state file that cannot be
@@ -34,8 +31,9 @@ void applySettings(platform::AUAudioUnit& unit, const UnitSettings& settings, st
 /// The unit's full state as an XML property list.
 std::string stateText(const platform::AUAudioUnit& unit);
 
-/// Prints the unit's parameters, presets, latency, tail time, channel capabilities and busses.
-void printInfo(platform::AUAudioUnit& unit, std::ostream& out);
+/// Prints the unit's parameters, presets, latency, tail time, channel capabilities and busses, with the
+/// parameter values of `fresh` (a new unit of the same component) as their defaults.
+void printInfo(platform::AUAudioUnit& unit, const platform::AUAudioUnit& fresh, std::ostream& out);
 
 /// How long the output of a render runs.
 enum class OutputLength {

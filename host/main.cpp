@@ -1,18 +1,24 @@
-// auhost: the offline Audio Unit host. Lists the effect's parameters and presets, and renders audio
-// files (or a built-in demo signal) through it.
+// auhost: the offline Audio Unit host. Loads the effect's extension, lists its parameters and presets,
+// renders audio files (or a built-in demo signal) through it, and shows its editor as a picture or in a
+// window.
 
 #include "host/AudioReader.h"
 #include "host/AudioWriter.h"
 #include "host/DemoSignal.h"
+#include "host/EditorPanel.h"
+#include "host/EffectLoader.h"
 #include "host/HostUnit.h"
 #include "host/OutputFile.h"
 #include "host/OutputFormat.h"
 #include "host/ProgressBar.h"
+#include "ui/AUViewController.h"
+#include "ui/OffscreenBackend.h"
 
 #include <CLI/CLI.hpp>
 #include <sndfile.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -37,6 +43,42 @@ std::vector<std::pair<std::string, std::string>> parseAssignments(const std::vec
         values.emplace_back(item.substr(0, eq), item.substr(eq + 1));
     }
     return values;
+}
+
+/// The settings that --preset, --load-state and --set give.
+auhost::UnitSettings settingsFrom(const std::string& preset, const std::string& loadState,
+                                  const std::vector<std::string>& sets) {
+    auhost::UnitSettings settings;
+    if (!preset.empty()) {
+        settings.preset = preset;
+    }
+    if (!loadState.empty()) {
+        settings.loadStatePath = loadState;
+    }
+    settings.values = parseAssignments(sets);
+    return settings;
+}
+
+/// The editor's view controller of the effect's extension.
+std::shared_ptr<platform::AUViewController> editorOf(auhost::EffectLoader& loader) {
+    auto controller = loader.principalObject().viewController;
+    if (!controller) {
+        throw std::runtime_error("the effect's extension has no editor");
+    }
+    return controller;
+}
+
+/// --size WxH, or none when not given.
+std::optional<platform::CGSize> sizeOption(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const auto size = auhost::parseSize(text);
+    if (!size || size->width > 10000 || size->height > 10000) {
+        throw std::runtime_error(
+            "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '" + text + "'");
+    }
+    return size;
 }
 
 int usageError(const std::string& message) {
@@ -71,6 +113,17 @@ int main(int argc, char** argv) {
         return "auhost: error: " + CLI::FailureMessage::simple(a, e);
     });
 
+    std::string plugin;
+    app.add_option(
+        "--plugin", plugin,
+        "Where to find the effect's extension: a QuorbelAUMac.appex bundle, an application bundle "
+        "holding it, or a folder holding either. Searched first, then the folders of "
+        "AUHOST_PLUGIN_PATH (colon-separated), then the extension beside auhost's build or install "
+        "tree");
+    app.fallthrough();
+
+    auto* list = app.add_subcommand("list", "List the Audio Unit extensions found, with their codes, name, "
+                                            "version and bundle");
     auto* info = app.add_subcommand("info", "List the effect's parameters, presets, latency and busses");
 
     auto* render =
@@ -112,9 +165,38 @@ int main(int argc, char** argv) {
     render->add_option("--save-state", saveState,
                        "Write the effect's state after all settings (XML property list)");
 
-    if (argc > 1 && argv[1][0] != '-' && argv[1] != info->get_name() && argv[1] != render->get_name()) {
+    auto* panel = app.add_subcommand("panel", "Draw the effect's editor panel to a PNG file");
+    std::string panelOut;
+    std::string size;
+    double scale = 2;
+    bool printFramesToo = false;
+    panel->add_option("OUT", panelOut, "The PNG file to write")->required();
+    panel->add_option("--size", size, "The panel's size in points, WIDTHxHEIGHT (default 480x320)");
+    panel->add_option("--scale", scale, "Pixels per point, 0.1 to 8 (default 2)");
+    panel->add_flag(
+        "--frames", printFramesToo,
+        "Print each control's frame (points), the knobs' values and angles and the buttons' states, "
+        "then the knob and button size, one line each");
+
+    auto* edit = app.add_subcommand("edit", "Show the effect's editor in a window until it is closed");
+    edit->add_option("--size", size,
+                     "The window's content size in points, WIDTHxHEIGHT (default: the "
+                     "editor's preferred size)");
+    for (CLI::App* command : {panel, edit}) {
+        command->add_option("--preset", preset, "Apply a factory preset (number or name) first");
+        command->add_option("--load-state", loadState,
+                            "Restore a saved state (XML property list) after the preset");
+        command->add_option("--set", sets, "Set a parameter after the state, e.g. mix=0.3 (repeatable)");
+    }
+    edit->add_option("--save-state", saveState,
+                     "When the window closes, write the effect's state (XML property list)");
+
+    const std::vector<CLI::App*> commands{list, info, render, panel, edit};
+    if (argc > 1 && argv[1][0] != '-' && std::none_of(commands.begin(), commands.end(), [&](CLI::App* c) {
+            return argv[1] == c->get_name();
+        })) {
         return usageError("unknown subcommand '" + std::string(argv[1]) +
-                          "' (the subcommands are info and render)");
+                          "' (the subcommands are list, info, render, panel and edit)");
     }
     try {
         app.parse(argc, argv);
@@ -124,9 +206,70 @@ int main(int argc, char** argv) {
     }
 
     try {
+        auhost::EffectLoader loader(plugin.empty() ? std::nullopt : std::optional<std::string>(plugin),
+                                    std::cerr);
+        if (list->parsed()) {
+            for (const platform::NSError& problem : loader.registry().problems()) {
+                std::cerr << "auhost: warning: skipped " << problem.localizedDescription() << "\n";
+            }
+            for (const platform::AudioComponentEntry& c : loader.registry().components()) {
+                std::cout << auhost::describeComponent(c.description) << "  " << c.name << "  "
+                          << auhost::versionText(c.version) << "  " << c.bundlePath << "\n";
+            }
+            if (loader.registry().components().empty()) {
+                std::cerr << "auhost: no Audio Unit extensions found\n";
+            }
+            return 0;
+        }
         if (info->parsed()) {
-            auto unit = auhost::createUnit();
-            auhost::printInfo(*unit, std::cout);
+            const auto unit = loader.createUnit();
+            const auto fresh = loader.createUnit();
+            auhost::printInfo(*unit, *fresh, std::cout);
+            return 0;
+        }
+        if (panel->parsed()) {
+            const auto viewSize = sizeOption(size).value_or(platform::CGSize{480, 320});
+            if (!(scale >= 0.1 && scale <= 8)) {
+                return usageError("--scale takes a number of pixels per point from 0.1 to 8");
+            }
+            if (viewSize.width * scale > 8192 || viewSize.height * scale > 8192) {
+                throw std::runtime_error("the panel would be larger than 8192 pixels on a side; lower --size "
+                                         "or --scale");
+            }
+            std::vector<auhost::NamedPath> inputs;
+            if (!loadState.empty()) {
+                inputs.emplace_back(loadState, "the state to load");
+            }
+            auhost::OutputFile outFile(panelOut, inputs);
+            platform::OffscreenBackend::install(scale);
+            const auto unit = loader.createUnit();
+            // With --frames, stdout carries the frames alone.
+            std::ostream& report = printFramesToo ? std::cerr : std::cout;
+            auhost::applySettings(*unit, settingsFrom(preset, loadState, sets), report, std::cerr);
+            const auto root = auhost::presentEditor(*editorOf(loader), viewSize);
+            outFile.writeAll(auhost::panelPNG(*root, scale));
+            if (printFramesToo) {
+                auhost::printFrames(*root, *unit, std::cout);
+            }
+            report << "drew the panel at " << viewSize.width << "x" << viewSize.height << " points, " << scale
+                   << " pixels per point, to '" << panelOut << "'\n";
+            return 0;
+        }
+        if (edit->parsed()) {
+            const auto windowSize = sizeOption(size);
+            std::optional<auhost::OutputFile> stateFile;
+            if (!saveState.empty()) {
+                stateFile.emplace(saveState, loadState.empty() ? std::vector<auhost::NamedPath>{}
+                                                               : std::vector<auhost::NamedPath>{
+                                                                     {loadState, "the state to load"}});
+            }
+            const auto unit = loader.createUnit();
+            auhost::applySettings(*unit, settingsFrom(preset, loadState, sets), std::cout, std::cerr);
+            auhost::runEditorWindow(editorOf(loader), loader.effect().name, windowSize);
+            if (stateFile) {
+                stateFile->writeAll(auhost::stateText(*unit));
+                std::cout << "saved the effect's state to '" << saveState << "'\n";
+            }
             return 0;
         }
 
@@ -147,14 +290,7 @@ int main(int argc, char** argv) {
                 outPath + " OUT); to replace it with the demo signal, add --force");
         }
 
-        auhost::UnitSettings settings;
-        if (!preset.empty()) {
-            settings.preset = preset;
-        }
-        if (!loadState.empty()) {
-            settings.loadStatePath = loadState;
-        }
-        settings.values = parseAssignments(sets);
+        const auhost::UnitSettings settings = settingsFrom(preset, loadState, sets);
 
         std::unique_ptr<auhost::AudioReader> reader;
         std::unique_ptr<auhost::AudioSource> source;
@@ -190,7 +326,7 @@ int main(int argc, char** argv) {
                       << " channels feeds; write .wav or .rf64 to keep that\n";
         }
 
-        auto unit = auhost::createUnit();
+        auto unit = loader.createUnit();
         auhost::applySettings(*unit, settings, std::cout, std::cerr);
         const std::string stateText = stateFile ? auhost::stateText(*unit) : std::string();
 

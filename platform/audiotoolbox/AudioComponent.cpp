@@ -22,6 +22,32 @@ bool fieldMatches(OSType wanted, OSType actual) noexcept {
 
 } // namespace
 
+std::optional<OSType> fourCharCodeFromString(const std::string& text) {
+    if (text.size() != 4) {
+        return std::nullopt;
+    }
+    OSType code = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte > 0x7e) {
+            return std::nullopt;
+        }
+        code = (code << 8) | byte;
+    }
+    return code;
+}
+
+std::string stringFromFourCharCode(OSType code) {
+    std::string text(4, '?');
+    for (std::size_t i = 0; i < 4; ++i) {
+        const auto byte = static_cast<unsigned char>((code >> (24 - 8 * i)) & 0xffu);
+        if (byte >= 0x20 && byte <= 0x7e) {
+            text[i] = static_cast<char>(byte);
+        }
+    }
+    return text;
+}
+
 void AudioComponentRegister(const AudioComponentDescription& description, std::string name,
                             std::uint32_t version) {
     Register& reg = theRegister();

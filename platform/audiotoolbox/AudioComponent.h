@@ -18,6 +18,11 @@ constexpr FourCharCode fourCharCode(const char (&code)[5]) noexcept {
            static_cast<FourCharCode>(static_cast<unsigned char>(code[3]));
 }
 
+/// The four-character code of a text of exactly four printable ASCII characters, else none.
+std::optional<OSType> fourCharCodeFromString(const std::string& text);
+/// The text of a four-character code; bytes that are not printable ASCII show as '?'.
+std::string stringFromFourCharCode(OSType code);
+
 /// Component type of an effect unit ('aufx').
 inline constexpr OSType kAudioUnitType_Effect = fourCharCode("aufx");
 

@@ -14,6 +14,12 @@ inline constexpr const char* NSOSStatusErrorDomain = "NSOSStatusErrorDomain";
 inline constexpr const char* NSCocoaErrorDomain = "NSCocoaErrorDomain";
 inline constexpr NSInteger NSPropertyListReadCorruptError = 3840;
 inline constexpr NSInteger NSPropertyListWriteInvalidError = 3852;
+/// Codes of the Cocoa domain for files and for loading libraries (the component registry's errors).
+inline constexpr NSInteger NSFileNoSuchFileError = 4;
+inline constexpr NSInteger NSFileReadCorruptFileError = 259;
+inline constexpr NSInteger NSFileReadNoSuchFileError = 260;
+inline constexpr NSInteger NSExecutableLoadError = 3587;
+inline constexpr NSInteger NSExecutableLinkError = 3588;
 
 /// An error: domain, code and a message for people. A value type; a default error has code 0.
 class NSError {

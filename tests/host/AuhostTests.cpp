@@ -1,6 +1,7 @@
 // End-to-end tests of the auhost command line, run as a process in a folder of its own: output length and
 // latency, formats, what it may replace, memory, damaged input, settings and state files, usage errors.
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/resource.h>
@@ -101,11 +102,13 @@ protected:
 
     std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
-    /// Runs auhost with `args`; `prefix` goes before the command (a time limit, say).
-    Result run(const std::string& args, const std::string& prefix = "") const {
+    /// Runs auhost (or a copy of it at `program`) with `args`; `prefix` goes before the command (a time
+    /// limit, an environment, say).
+    Result run(const std::string& args, const std::string& prefix = "",
+               const std::string& program = AUHOST_PATH) const {
         const std::string out = path("stdout.txt");
         const std::string err = path("stderr.txt");
-        const std::string cmd = prefix + std::string(AUHOST_PATH) + " " + args + " >" + out + " 2>" + err;
+        const std::string cmd = prefix + program + " " + args + " >" + out + " 2>" + err;
         const int raw = std::system(cmd.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
     }
@@ -504,6 +507,102 @@ TEST_F(Auhost, InfoListsParametersLatencyAndBusses) {
          {"filterMode", "Low Pass", "latency: 0.371519", "tail time: 1", "bus 0: 2 ch", "-1 -1", "hertz"}) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
     }
+}
+
+TEST_F(Auhost, FindsTheEffectWhereToldAndLoadsItFromThere) {
+    // A copy of auhost away from its build tree finds nothing of its own.
+    fs::create_directories(path("bin"));
+    fs::copy_file(AUHOST_PATH, path("bin/auhost"));
+    const std::string lonely = path("bin/auhost");
+    const auto none = run("list", "env -u AUHOST_PLUGIN_PATH ", lonely);
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("no Audio Unit extensions found"), std::string::npos) << none.err;
+    const auto missing = run("info", "env -u AUHOST_PLUGIN_PATH ", lonely);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("the effect (aufx qrbl Qrbl) was not found"), std::string::npos)
+        << missing.err;
+
+    // AUHOST_PLUGIN_PATH: a folder holding the extension and a bundle that cannot be used, and a folder
+    // that does not exist.
+    fs::create_directories(path("plugins/Broken.appex/Contents"));
+    fs::create_directory_symlink(QUORBEL_APPEX, path("plugins/QuorbelAUMac.appex"));
+    const std::string env = "env AUHOST_PLUGIN_PATH=" + path("gone") + ":" + path("plugins") + " ";
+    const auto listed = run("list", env, lonely);
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " + path("plugins/QuorbelAUMac.appex") + "\n");
+    EXPECT_NE(listed.err.find("AUHOST_PLUGIN_PATH: '" + path("gone") + "' does not exist"), std::string::npos)
+        << listed.err;
+    EXPECT_NE(listed.err.find("skipped the extension '" + path("plugins/Broken.appex") + "' cannot be used"),
+              std::string::npos)
+        << listed.err;
+    const auto info = run("info", env, lonely);
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out.rfind("Quorbel (aufx qrbl Qrbl) version 1.0.0\n", 0), 0u) << info.out;
+
+    // --plugin, naming the bundle itself; a render through the extension loaded from there.
+    const auto rendered = run("--plugin " + std::string(QUORBEL_APPEX) + " render " + path("demo.wav"),
+                              "env -u AUHOST_PLUGIN_PATH ", lonely);
+    EXPECT_EQ(rendered.status, 0) << rendered.err;
+    EXPECT_GT(readSound(path("demo.wav")).frames(), 44100);
+    const auto wrong = run("info --plugin " + path("nowhere"), "", lonely);
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("--plugin: '" + path("nowhere") + "' does not exist"), std::string::npos)
+        << wrong.err;
+
+    // auhost holds none of the effect's code: it loads it.
+    const auto symbols = run("| grep -c quorbel::", "nm -C --defined-only ");
+    EXPECT_EQ(symbols.out, "0\n");
+}
+
+TEST_F(Auhost, PanelFramesFollowTheLayoutRules) {
+    // The preferred size, 480 x 320 points: knob 115, button 23, margin 11.5, column step 125.5, rows at 23
+    // and 193.5; the mix knob at 0.5 shows its cap upright; the filter mode 0 lights low-pass only.
+    const auto r = run("panel " + path("panel.png") + " --frames");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "mixKnob x=125.5 y=23 w=115 h=115 value=0.5 angle=0\n"
+                     "feedKnob x=11.5 y=23 w=115 h=115 value=5 angle=-92.63157653808594\n"
+                     "toneKnob x=239.5 y=23 w=115 h=115 value=500 angle=-40\n"
+                     "orbitKnob x=125.5 y=193.5 w=115 h=115 value=0 angle=0\n"
+                     "vexityKnob x=11.5 y=193.5 w=115 h=115 value=0 angle=0\n"
+                     "confusionKnob x=239.5 y=193.5 w=115 h=115 value=0 angle=0\n"
+                     "volumeKnob x=353.5 y=119.75 w=115 h=115 value=0.699999988079071 angle=64\n"
+                     "lowPassBtn x=445.5 y=57.5 w=23 h=23 state=on\n"
+                     "bandPassBtn x=445.5 y=34.5 w=23 h=23 state=off\n"
+                     "highPassBtn x=445.5 y=11.5 w=23 h=23 state=off\n"
+                     "brokenBtn x=445.5 y=262.5 w=23 h=23 state=off\n"
+                     "bypassBtn x=445.5 y=285.5 w=23 h=23 state=off\n"
+                     "lpLabel x=420.5 y=57.5 w=23 h=23\n"
+                     "bpLabel x=420.5 y=34.5 w=23 h=23\n"
+                     "hpLabel x=420.5 y=11.5 w=23 h=23\n"
+                     "brokenLabel x=397.5 y=262.5 w=46 h=23\n"
+                     "bypassLabel x=386 y=285.5 w=57.5 h=23\n"
+                     "knobSize=115 radioSize=23\n");
+    cairo_surface_t* png = cairo_image_surface_create_from_png(path("panel.png").c_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), 960);
+    EXPECT_EQ(cairo_image_surface_get_height(png), 640);
+    cairo_surface_destroy(png);
+
+    // 800 x 600 at one pixel per point: knob 200, button 40, rows at 40 and 380, master at (580, 230),
+    // buttons at x 740; band-pass lit by the settings, which the panel shows.
+    const auto big =
+        run("panel " + path("big.png") + " --size 800x600 --scale 1 --frames --set filterMode=1");
+    ASSERT_EQ(big.status, 0) << big.err;
+    for (const char* line :
+         {"\nvolumeKnob x=580 y=230 w=200 h=200 ", "\norbitKnob x=206.66666666666666 y=380 ",
+          "\nlowPassBtn x=740 y=100 w=40 h=40 state=off\n", "\nbandPassBtn x=740 y=60 w=40 h=40 state=on\n",
+          "\nknobSize=200 radioSize=40\n"}) {
+        EXPECT_NE(big.out.find(line), std::string::npos) << line << "\n" << big.out;
+    }
+    png = cairo_image_surface_create_from_png(path("big.png").c_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), 800);
+    cairo_surface_destroy(png);
+
+    const auto bad = run("panel " + path("x.png") + " --size 0x320");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("--size takes WIDTHxHEIGHT"), std::string::npos) << bad.err;
+    EXPECT_EQ(run("panel " + path("x.png") + " --scale nan").status, 2);
+    EXPECT_FALSE(fs::exists(path("x.png")));
 }
 
 } // namespace

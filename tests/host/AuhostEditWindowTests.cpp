@@ -1,0 +1,77 @@
+// `auhost edit` in a real window on the test's own Xvfb server, driven with real pointer events; the state
+// it saves when the window closes holds what the gestures did, by the knob's own arithmetic.
+
+#include "audiotoolbox/NSPropertyListSerialization.h"
+#include "support/ChildProcess.h"
+#include "support/TestFolder.h"
+#include "support/XClient.h"
+#include "support/XvfbServer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace quorbel::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+/// The value a knob spanning 0 to 1 (angles -160 to 160) takes after a drag that moves `dx` points right
+/// and `dy` points down from where it showed `start`, on a knob `width` points wide: the drag's projection
+/// on the up-right diagonal over a quarter of the width, in radians, added to the start angle.
+float valueAfterDrag(float start, double dx, double dy, double width) {
+    const float home = -160.0f + (start * 320.0f) / 1.0f;
+    const double d = (dx - dy) * 0.7071067811865476 / (width * 0.25);
+    float a = home + static_cast<float>(d) * 180.0f / 3.1415925f;
+    a = a < 160.0f ? (a >= -160.0f ? a : -160.0f) : 160.0f;
+    return 0.0f + ((a - -160.0f) * 1.0f) / 320.0f;
+}
+
+} // namespace
+
+TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    XClient user(server.displayName());
+    ASSERT_TRUE(user.ok());
+    const TestFolder dir("auhost-edit");
+    const fs::path state = dir.path() / "state.plist";
+
+    ChildProcess auhost;
+    ASSERT_TRUE(auhost.start({AUHOST_PATH, "edit", "--save-state", state.string()},
+                             {"DISPLAY=" + server.displayName(), "QUORBEL_UI_SCALE=1"}));
+    const XWindowId window = user.findWindow("Quorbel");
+    ASSERT_NE(window, 0u) << auhost.output();
+    const XClient::Geometry g = user.geometry(window);
+    ASSERT_EQ(std::vector<int>({g.width, g.height}), std::vector<int>({480, 320})) << "the preferred size";
+    EXPECT_FALSE(user.sizeHints(window).hasMaxSize) << "resizable";
+
+    // At 480 x 320 the knobs are 115 points: mix at (125.5, 23), feed at (11.5, 23); band-pass, 23 points,
+    // at (445.5, 34.5). One pixel per point.
+    user.drag(window, 183, 80, 233, 80); // 50 to the right on the mix knob
+    user.click(window, 69, 80, 2);       // double-click on the feed knob
+    user.click(window, 457, 46);         // band-pass
+    user.sendDeleteWindow(window);
+    ASSERT_EQ(auhost.wait(20), 0) << auhost.output();
+
+    std::ifstream in(state);
+    std::stringstream text;
+    text << in.rdbuf();
+    platform::NSError error;
+    const auto saved = platform::NSPropertyListSerialization::dictionaryWithData(text.str(), &error);
+    ASSERT_TRUE(saved) << error.localizedDescription();
+    const platform::PropertyList* params = saved->find("QuorbelParams");
+    ASSERT_TRUE(params != nullptr && params->dictionary() != nullptr);
+    const auto value = [&](const char* id) {
+        const platform::PropertyList* v = params->dictionary()->find(id);
+        return v != nullptr && v->number() ? static_cast<float>(*v->number()) : -999.0f;
+    };
+    EXPECT_EQ(value("mix"), valueAfterDrag(0.5f, 50, 0, 115));
+    EXPECT_NEAR(value("mix"), 0.72, 0.01); // 70.5 degrees
+    EXPECT_EQ(value("feed"), 3.66f);       // the feed knob's reset value
+    EXPECT_EQ(value("filterMode"), 1.0f);  // band-pass
+    EXPECT_EQ(value("tone"), 500.0f);      // untouched
+    EXPECT_EQ(value("bypass"), 0.0f);
+}
