@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 using namespace platform;
 using quorbel::AURotaryControl;
@@ -239,6 +241,24 @@ TEST_F(Panel, ASecondUnitTakesOverTheControls) {
     first->parameterTree()->parameterWithAddress(0)->setValue(0.75f);
     settle();
     EXPECT_EQ(controller->mixKnob->value(), 0.25f);
+}
+
+// A host thread automating a parameter while the main thread refreshes (run under ThreadSanitizer too).
+TEST_F(Panel, ValuesSetOnAnotherThreadReachTheKnob) {
+    std::atomic<bool> done{false};
+    std::thread automation([&] {
+        for (int i = 0; i < 500; ++i) {
+            parameter(3).setValue(i % 2 == 0 ? -0.5f : 0.5f); // orbit
+        }
+        done = true;
+    });
+    while (!done) {
+        backend->runOnce();
+    }
+    automation.join();
+    settle();
+    EXPECT_EQ(std::fabs(controller->orbitKnob->value()), 0.5f);
+    EXPECT_EQ(controller->orbitKnob->value(), parameter(3).value());
 }
 
 // Without a window, as a host may drive it: the connection queued by the factory runs before the view
