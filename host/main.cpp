@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -365,6 +366,9 @@ int main(int argc, char** argv) {
             std::cout << "saved the effect's state to '" << saveState << "'\n";
         }
         return 0;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "auhost: error: out of memory\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "auhost: error: " << e.what() << "\n";
         return 1;
