@@ -63,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(Replay, FuzzRegressions,
                                            FuzzTarget{"full_state", fullStateTarget},
                                            FuzzTarget{"full_state_xml", fullStateXmlTarget},
                                            FuzzTarget{"render_block", renderBlockTarget}),
-                         [](const ::testing::TestParamInfo<FuzzTarget>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<FuzzTarget>& tested) {
+                             return tested.param.name;
+                         });
 
 } // namespace
 } // namespace quorbel::fuzz
