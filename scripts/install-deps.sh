@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev libsleef-dev
     libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core

@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
             "SmallestSubnormal",
             [](std::uint32_t, std::uint64_t, float) { return std::numeric_limits<float>::denorm_min(); },
             false}),
-    [](const ::testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<BadInputCase>& tested) { return tested.param.name; });
 
 } // namespace
 } // namespace quorbel::validation

@@ -23,9 +23,10 @@ using Setup = std::unique_ptr<vDSP_DFT_SetupStruct, SetupDeleter>;
 
 // One packed real transform pair of N points with its split buffers.
 struct Transform {
-    explicit Transform(std::size_t n)
-        : n(n), forward(vDSP_DFT_zrop_CreateSetup(nullptr, n, vDSP_DFT_FORWARD)),
-          inverse(vDSP_DFT_zrop_CreateSetup(forward.get(), n, vDSP_DFT_INVERSE)), re(n / 2), im(n / 2) {}
+    explicit Transform(std::size_t points)
+        : n(points), forward(vDSP_DFT_zrop_CreateSetup(nullptr, points, vDSP_DFT_FORWARD)),
+          inverse(vDSP_DFT_zrop_CreateSetup(forward.get(), points, vDSP_DFT_INVERSE)), re(points / 2),
+          im(points / 2) {}
 
     // Splits x into even/odd samples and runs the forward transform; the result stays in re/im.
     void runForward(const std::vector<float>& x) {
