@@ -1,5 +1,7 @@
 #include "dsp/QuorKernel.h"
 
+#include "support/VectorDispatch.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -40,16 +42,8 @@ std::int64_t driftShift(std::int64_t drift, std::int64_t half) noexcept {
     return static_cast<std::int64_t>(magnitude % static_cast<std::uint64_t>(half));
 }
 
-// The fused loops below are built for the SSE2 baseline and for AVX2, chosen when the program loads; the
-// lanes change nothing in the results (same IEEE operations, no contraction).
-// Not under ThreadSanitizer, whose runtime is not ready when the clones are resolved at load time, and
-// not with clang, which cannot clone function templates.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__) && \
-    !defined(__SANITIZE_THREAD__)
-#define QUORBEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QUORBEL_VECTOR_CLONES
-#endif
+// The fused loops below are compiler clones for the SSE2 baseline and for AVX2 (support/VectorDispatch.h);
+// the lanes change nothing in the results (same IEEE operations, no contraction).
 
 // Steps 5 (the division of the bleed), 6 (swish), 7 (residue) and 8 (the second taper) in one pass over
 // the bins, each bin going through exactly the operations of the separate whole-array passes, in their
