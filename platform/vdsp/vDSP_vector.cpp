@@ -1,6 +1,7 @@
 // Elementwise vector arithmetic, split-complex conversions, table lookup and windows.
 #include "vdsp/vDSP.h"
 
+#include "support/MathConstants.h"
 #include "support/VectorDispatch.h"
 
 #include <cmath>
@@ -12,9 +13,7 @@
 
 namespace platform {
 
-namespace {
-constexpr double kTwoPi = 6.283185307179586;
-}
+using support::kTwoPi;
 
 void vDSP_hann_window(float* c, vDSP_Length n, int flag) {
     const vDSP_Length count = (flag & vDSP_HALF_WINDOW) ? (n + 1) / 2 : n;

@@ -1,4 +1,5 @@
 #include "dsp/QuorKernel.h"
+#include "support/MathConstants.h"
 #include "support/Noise.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace {
 
 using test::noise;
 
-constexpr double kPi = 3.141592653589793;
+using platform::support::kTwoPi;
 
 // Every effect off: no swish, bleed, residue, smudge, drift, squash or purge.
 QuorDSPParams effectsOff() {
@@ -136,7 +137,7 @@ TEST(QuorKernel, SineComesOutDelayedAtTwiceTheSquaredTaper) {
         std::vector<float> in(4 * n);
         auto sine = [&](std::size_t t) {
             return amplitude *
-                   std::sin(2.0 * kPi * static_cast<double>(static_cast<std::size_t>(c.cycles) * t % n) /
+                   std::sin(kTwoPi * static_cast<double>(static_cast<std::size_t>(c.cycles) * t % n) /
                             static_cast<double>(n));
         };
         for (std::size_t t = 0; t < in.size(); ++t) {
@@ -164,7 +165,7 @@ TEST(QuorKernel, SwishTwistsThePhaseByTheMagnitude) {
     const double twist = static_cast<double>(p.swish) * amplitude * static_cast<double>(n) * w;
     auto sine = [&](std::size_t t, double shift) {
         return amplitude *
-               std::sin(2.0 * kPi * static_cast<double>(cycles * t % n) / static_cast<double>(n) + shift);
+               std::sin(kTwoPi * static_cast<double>(cycles * t % n) / static_cast<double>(n) + shift);
     };
     std::vector<float> in(4 * n);
     for (std::size_t t = 0; t < in.size(); ++t) {
@@ -260,7 +261,7 @@ TEST(QuorKernel, SqueezeSquashesEveryOutputSample) {
 TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
     std::vector<float> in(8192 + 4096);
     for (std::size_t t = 0; t < in.size(); ++t) {
-        in[t] = static_cast<float>(std::cos(2.0 * kPi * static_cast<double>(t % 8192) / 8192.0));
+        in[t] = static_cast<float>(std::cos(kTwoPi * static_cast<double>(t % 8192) / 8192.0));
     }
     QuorKernel plain(13), bled(13);
     QuorDSPParams p = effectsOff();
