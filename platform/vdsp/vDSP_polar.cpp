@@ -18,24 +18,7 @@ namespace platform {
 
 namespace polar {
 
-std::size_t phasesSse(const float* y, const float* x, float* out, std::size_t n) {
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        _mm_storeu_ps(out + k, Sleef_atan2f4_u10(_mm_loadu_ps(y + k), _mm_loadu_ps(x + k)));
-    }
-    return k;
-}
-
-std::size_t rectSse(const float* rho, const float* theta, float* re, float* im, std::size_t n) {
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        const __m128 r = _mm_loadu_ps(rho + k);
-        const Sleef___m128_2 sc = Sleef_sincosf4_u10(_mm_loadu_ps(theta + k)); // x: sine, y: cosine
-        _mm_storeu_ps(re + k, _mm_mul_ps(r, sc.y));
-        _mm_storeu_ps(im + k, _mm_mul_ps(r, sc.x));
-    }
-    return k;
-}
+QUORBEL_POLAR_BLOCKS(Sse, 4, _mm_loadu_ps, _mm_storeu_ps, _mm_mul_ps, Sleef_atan2f4_u10, Sleef_sincosf4_u10)
 
 } // namespace polar
 
