@@ -9,12 +9,8 @@
 
 namespace quorbel {
 
-/// The filter's responses, by their numbers.
-enum class FilterMode : std::int64_t {
-    lowPass = 0,
-    bandPass = 1,
-    highPass = 2,
-};
+/// The filter's responses, numbered 0, 1 and 2 as the parameter counts them.
+enum class FilterMode : std::int64_t { lowPass, bandPass, highPass };
 
 /// Number of filter modes (numbers 0 to 2).
 inline constexpr std::size_t kFilterModeCount = 3;

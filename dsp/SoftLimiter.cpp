@@ -160,7 +160,7 @@ QUORBEL_LANES void limitAll(float* samples, std::int64_t n) noexcept {
 
 void softLimit(float* samples, std::int64_t n) noexcept {
 #if QUORBEL_VECTOR_VARIANTS
-    if (platform::support::processorHasAvx2()) {
+    if (platform::support::processorVectorExtensions().avx2) {
         limitAllAvx2(samples, n);
         return;
     }

@@ -8,7 +8,7 @@
 ///   and an AVX2 clone, resolved once when the program loads);
 /// - where the lanes are written out, or come from a vector library, each width is a function of its own
 ///   (inside QUORBEL_VECTOR_VARIANTS, or in a file built with the wider instruction set), and the caller
-///   asks processorHas...() before it calls one.
+///   asks processorVectorExtensions() before it calls one.
 /// Wider lanes run the same IEEE operations (no contraction into fused multiply-adds), so the results of
 /// the variants are the same unless a library's own accuracy says otherwise.
 
@@ -29,33 +29,21 @@
 
 namespace platform::support {
 
-// Each query is one load of the feature word that the compiler's runtime fills in before any constructor
-// runs.
+/// The vector extensions beyond the x86-64 baseline that the processor runs.
+struct VectorExtensions {
+    bool avx2 = false;
+    bool fma = false;
+    bool avx512f = false;
+};
 
-/// Whether the processor runs AVX2 instructions.
-inline bool processorHasAvx2() noexcept {
+/// What the processor runs: loads of the feature word that the compiler's runtime fills in before any
+/// constructor runs (the compiler drops the loads of fields the caller does not read).
+inline VectorExtensions processorVectorExtensions() noexcept {
 #if defined(__x86_64__)
-    return __builtin_cpu_supports("avx2");
+    return {__builtin_cpu_supports("avx2") != 0, __builtin_cpu_supports("fma") != 0,
+            __builtin_cpu_supports("avx512f") != 0};
 #else
-    return false;
-#endif
-}
-
-/// Whether the processor runs AVX2 and FMA instructions.
-inline bool processorHasAvx2AndFma() noexcept {
-#if defined(__x86_64__)
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-#else
-    return false;
-#endif
-}
-
-/// Whether the processor runs AVX-512F instructions.
-inline bool processorHasAvx512f() noexcept {
-#if defined(__x86_64__)
-    return __builtin_cpu_supports("avx512f");
-#else
-    return false;
+    return {};
 #endif
 }
 

@@ -24,14 +24,12 @@ QUORBEL_POLAR_BLOCKS(Sse, 4, _mm_loadu_ps, _mm_storeu_ps, _mm_mul_ps, Sleef_atan
 
 namespace {
 
-using support::processorHasAvx2AndFma;
-using support::processorHasAvx512f;
-
 // Contiguous phases: vector blocks, then the scalar tail.
 void phases(const float* y, const float* x, float* out, std::size_t n) {
-    std::size_t k = processorHasAvx512f()      ? polar::phasesAvx512(y, x, out, n)
-                    : processorHasAvx2AndFma() ? polar::phasesAvx2(y, x, out, n)
-                                               : polar::phasesSse(y, x, out, n);
+    const support::VectorExtensions has = support::processorVectorExtensions();
+    std::size_t k = has.avx512f           ? polar::phasesAvx512(y, x, out, n)
+                    : has.avx2 && has.fma ? polar::phasesAvx2(y, x, out, n)
+                                          : polar::phasesSse(y, x, out, n);
     for (; k < n; ++k) {
         out[k] = Sleef_atan2f_u10(y[k], x[k]);
     }
@@ -39,9 +37,10 @@ void phases(const float* y, const float* x, float* out, std::size_t n) {
 
 // Contiguous polar to rectangular: vector blocks, then the scalar tail.
 void rect(const float* rho, const float* theta, float* re, float* im, std::size_t n) {
-    std::size_t k = processorHasAvx512f()      ? polar::rectAvx512(rho, theta, re, im, n)
-                    : processorHasAvx2AndFma() ? polar::rectAvx2(rho, theta, re, im, n)
-                                               : polar::rectSse(rho, theta, re, im, n);
+    const support::VectorExtensions has = support::processorVectorExtensions();
+    std::size_t k = has.avx512f           ? polar::rectAvx512(rho, theta, re, im, n)
+                    : has.avx2 && has.fma ? polar::rectAvx2(rho, theta, re, im, n)
+                                          : polar::rectSse(rho, theta, re, im, n);
     for (; k < n; ++k) {
         const Sleef_float2 sc = Sleef_sincosf_u10(theta[k]);
         re[k] = rho[k] * sc.y;
