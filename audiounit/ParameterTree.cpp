@@ -3,15 +3,9 @@
 #include "audiotoolbox/AUParameterTree.h"
 #include "audiounit/ParameterStore.h"
 #include "audiounit/QuorbelAudioUnit.h"
-#include "dsp/Conversions.h"
+#include "support/NumberText.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale.h>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -20,63 +14,9 @@ namespace quorbel {
 
 using platform::AUParameter;
 using platform::AUValue;
+namespace support = platform::support;
 
 namespace {
-
-/// The C locale as an object, made once: number texts never follow the process locale.
-locale_t cLocale() noexcept {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-/// "%.2f" of `value` in the C locale: two digits after a point, no grouping.
-std::string twoDecimals(double value) {
-    // 64 characters hold every float: at most 39 integer digits, sign, point and two decimals.
-    char text[64];
-    const locale_t locale = cLocale();
-    const locale_t previous = locale != nullptr ? uselocale(locale) : nullptr;
-    const int length = std::snprintf(text, sizeof text, "%.2f", value);
-    if (locale != nullptr) {
-        uselocale(previous);
-    }
-    if (length < 0) {
-        return {};
-    }
-    return std::string(text, std::min(static_cast<std::size_t>(length), sizeof text - 1));
-}
-
-/// The whole of `text` as a 32-bit float by the C library's rules (sign, decimal or hexadecimal, exponent,
-/// infinity and NaN forms) in the C locale; none when the text is empty, starts with white space, has
-/// anything left over, or spells a finite number beyond the float range.
-std::optional<AUValue> parseFloat(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    switch (text.front()) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case '\v':
-    case '\f':
-    case '\r':
-        return std::nullopt;
-    default:
-        break;
-    }
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const int savedErrno = errno;
-    errno = 0;
-    const locale_t locale = cLocale();
-    const float parsed = locale != nullptr ? strtof_l(begin, &end, locale) : std::strtof(begin, &end);
-    const bool outOfRange = errno == ERANGE && std::isinf(parsed);
-    errno = savedErrno;
-    // An embedded NUL stops the parse early, so it fails here too.
-    if (end != begin + text.size() || outOfRange) {
-        return std::nullopt;
-    }
-    return parsed;
-}
 
 /// ASCII lower case: the words compared here are ASCII, and no other letter lowers onto one of theirs.
 std::string lowerCased(const std::string& text) {
@@ -98,7 +38,7 @@ std::string parameterStringFromValue(const AUParameter& parameter, const AUValue
         return v > 0.5f ? "On" : "Off";
     case platform::kAudioUnitParameterUnit_Indexed: {
         // The same integer the kernel gets: NaN reads as 0, values beyond the 64-bit range saturate.
-        const std::int64_t i = saturatingInt64(static_cast<double>(v));
+        const std::int64_t i = filterModeNumber(v);
         if (i >= 0 && i < static_cast<std::int64_t>(kFilterModeNames.size())) {
             return std::string(kFilterModeNames[static_cast<std::size_t>(i)]);
         }
@@ -107,7 +47,7 @@ std::string parameterStringFromValue(const AUParameter& parameter, const AUValue
         return std::string(digits, r.ptr);
     }
     default:
-        return twoDecimals(static_cast<double>(v));
+        return support::fixedText(static_cast<double>(v), 2);
     }
 }
 
@@ -117,21 +57,18 @@ AUValue parameterValueFromString(const AUParameter& parameter, const std::string
         return lowerCased(text) == "on" ? 1.0f : 0.0f;
     case platform::kAudioUnitParameterUnit_Indexed: {
         const std::string lower = lowerCased(text);
-        if (lower == "low pass") {
-            return 0.0f;
-        }
-        if (lower == "band pass") {
-            return 1.0f;
-        }
-        if (lower == "high pass") {
-            return 2.0f;
+        for (std::size_t i = 0; i < kFilterModeNames.size(); ++i) {
+            if (lower == lowerCased(std::string(kFilterModeNames[i]))) {
+                return static_cast<AUValue>(i);
+            }
         }
         break;
     }
     default:
         break;
     }
-    if (const std::optional<AUValue> parsed = parseFloat(text)) {
+    // A finite text beyond the float range is no number: it must not pass as some other value.
+    if (const std::optional<AUValue> parsed = support::parseFloat(text, support::Overflow::refused)) {
         return *parsed;
     }
     return parameter.value();

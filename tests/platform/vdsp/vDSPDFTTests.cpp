@@ -1,4 +1,5 @@
 #include "vdsp/vDSP.h"
+#include "support/MathConstants.h"
 #include "support/Noise.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +7,6 @@
 #include <cmath>
 #include <complex>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace platform {
@@ -14,7 +14,7 @@ namespace {
 
 using quorbel::test::noise;
 
-constexpr double kPi = 3.141592653589793;
+using support::kTwoPi;
 
 struct SetupDeleter {
     void operator()(vDSP_DFT_Setup s) const { vDSP_DFT_DestroySetup(s); }
@@ -58,7 +58,7 @@ std::complex<double> plainDft(const std::vector<float>& x, std::size_t k) {
     std::complex<double> sum = 0.0;
     const double n = static_cast<double>(x.size());
     for (std::size_t t = 0; t < x.size(); ++t) {
-        const double angle = -2.0 * kPi * static_cast<double>((t * k) % x.size()) / n;
+        const double angle = -kTwoPi * static_cast<double>((t * k) % x.size()) / n;
         sum += static_cast<double>(x[t]) * std::polar(1.0, angle);
     }
     return sum;
@@ -139,8 +139,7 @@ TEST(vDSPDFT, InverseReadsThePackedLayoutWithoutScaling) {
             if (c.bin == 0) {
                 expected = c.a + (s % 2 == 0 ? c.b : -c.b);
             } else {
-                const double angle =
-                    2.0 * kPi * static_cast<double>((s * c.bin) % n) / static_cast<double>(n);
+                const double angle = kTwoPi * static_cast<double>((s * c.bin) % n) / static_cast<double>(n);
                 expected = 2.0 * (c.a * std::cos(angle) - c.b * std::sin(angle));
             }
             ASSERT_NEAR(y[s], expected, 1e-5) << "sample " << s;
