@@ -9,7 +9,7 @@ packages=(
     libfftw3-dev libsleef-dev
     libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core
     libsndfile1-dev libplist-dev libcli11-dev libx11-dev libxtst-dev xvfb
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     locales
 )
 

@@ -1,6 +1,6 @@
-#include "vdsp/vDSP.h"
 #include "support/MathConstants.h"
 #include "support/Noise.h"
+#include "vdsp/vDSP.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,6 @@ std::complex<double> plainDft(const std::vector<float>& x, std::size_t k) {
     }
     return sum;
 }
-
 
 TEST(vDSPDFT, CreateSetupRejectsUnsupportedLengthsAndDirections) {
     EXPECT_EQ(vDSP_DFT_zrop_CreateSetup(nullptr, 1000, vDSP_DFT_FORWARD), nullptr);
