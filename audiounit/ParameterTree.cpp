@@ -4,14 +4,9 @@
 #include "audiounit/ParameterStore.h"
 #include "audiounit/QuorbelAudioUnit.h"
 #include "dsp/Conversions.h"
+#include "support/NumberText.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale.h>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -20,63 +15,9 @@ namespace quorbel {
 
 using platform::AUParameter;
 using platform::AUValue;
+namespace support = platform::support;
 
 namespace {
-
-/// The C locale as an object, made once: number texts never follow the process locale.
-locale_t cLocale() noexcept {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-/// "%.2f" of `value` in the C locale: two digits after a point, no grouping.
-std::string twoDecimals(double value) {
-    // 64 characters hold every float: at most 39 integer digits, sign, point and two decimals.
-    char text[64];
-    const locale_t locale = cLocale();
-    const locale_t previous = locale != nullptr ? uselocale(locale) : nullptr;
-    const int length = std::snprintf(text, sizeof text, "%.2f", value);
-    if (locale != nullptr) {
-        uselocale(previous);
-    }
-    if (length < 0) {
-        return {};
-    }
-    return std::string(text, std::min(static_cast<std::size_t>(length), sizeof text - 1));
-}
-
-/// The whole of `text` as a 32-bit float by the C library's rules (sign, decimal or hexadecimal, exponent,
-/// infinity and NaN forms) in the C locale; none when the text is empty, starts with white space, has
-/// anything left over, or spells a finite number beyond the float range.
-std::optional<AUValue> parseFloat(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    switch (text.front()) {
-    case ' ':
-    case '\t':
-    case '\n':
-    case '\v':
-    case '\f':
-    case '\r':
-        return std::nullopt;
-    default:
-        break;
-    }
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const int savedErrno = errno;
-    errno = 0;
-    const locale_t locale = cLocale();
-    const float parsed = locale != nullptr ? strtof_l(begin, &end, locale) : std::strtof(begin, &end);
-    const bool outOfRange = errno == ERANGE && std::isinf(parsed);
-    errno = savedErrno;
-    // An embedded NUL stops the parse early, so it fails here too.
-    if (end != begin + text.size() || outOfRange) {
-        return std::nullopt;
-    }
-    return parsed;
-}
 
 /// ASCII lower case: the words compared here are ASCII, and no other letter lowers onto one of theirs.
 std::string lowerCased(const std::string& text) {
@@ -107,7 +48,7 @@ std::string parameterStringFromValue(const AUParameter& parameter, const AUValue
         return std::string(digits, r.ptr);
     }
     default:
-        return twoDecimals(static_cast<double>(v));
+        return support::fixedText(static_cast<double>(v), 2);
     }
 }
 
@@ -131,7 +72,8 @@ AUValue parameterValueFromString(const AUParameter& parameter, const std::string
     default:
         break;
     }
-    if (const std::optional<AUValue> parsed = parseFloat(text)) {
+    // A finite text beyond the float range is no number: it must not pass as some other value.
+    if (const std::optional<AUValue> parsed = support::parseFloat(text, support::Overflow::refused)) {
         return *parsed;
     }
     return parameter.value();

@@ -1,6 +1,7 @@
 #include "host/EditorPanel.h"
 
 #include "host/EffectLoader.h"
+#include "support/NumberText.h"
 
 #include "ui/AUViewController.h"
 #include "ui/CALayer.h"
@@ -35,17 +36,10 @@ constexpr std::array<const char*, 5> buttonNames{"lowPassBtn", "bandPassBtn", "h
 constexpr std::array<const char*, 5> captionNames{"lpLabel", "bpLabel", "hpLabel", "brokenLabel",
                                                   "bypassLabel"};
 
-/// The shortest decimal that reads back to the same double.
-std::string number(double value) {
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
 std::string frameText(const NSView& view) {
     const CGRect f = view.frame();
-    return "x=" + number(f.origin.x) + " y=" + number(f.origin.y) + " w=" + number(f.size.width) +
-           " h=" + number(f.size.height);
+    return "x=" + support::shortestText(f.origin.x) + " y=" + support::shortestText(f.origin.y) +
+           " w=" + support::shortestText(f.size.width) + " h=" + support::shortestText(f.size.height);
 }
 
 /// The rotation of a knob's cap (the upper of its two layers) in degrees, as the knob computed it in
@@ -131,8 +125,8 @@ void printFrames(NSView& root, const AUAudioUnit& unit, std::ostream& out) {
     for (const char* name : knobNames) {
         const AUParameter* p = tree ? tree->parameterWithAddress(i) : nullptr;
         const NSView& knob = *views[i++];
-        out << name << " " << frameText(knob) << " value=" << number(p ? p->value() : 0.0f)
-            << " angle=" << number(capAngle(knob)) << "\n";
+        out << name << " " << frameText(knob) << " value=" << support::shortestText(p ? p->value() : 0.0f)
+            << " angle=" << support::shortestText(capAngle(knob)) << "\n";
     }
     for (const char* name : buttonNames) {
         const auto& button = static_cast<const NSButton&>(*views[i++]);
@@ -142,8 +136,8 @@ void printFrames(NSView& root, const AUAudioUnit& unit, std::ostream& out) {
     for (const char* name : captionNames) {
         out << name << " " << frameText(*views[i++]) << "\n";
     }
-    out << "knobSize=" << number(views[0]->frame().size.width)
-        << " radioSize=" << number(views[knobNames.size()]->frame().size.width) << "\n";
+    out << "knobSize=" << support::shortestText(views[0]->frame().size.width)
+        << " radioSize=" << support::shortestText(views[knobNames.size()]->frame().size.width) << "\n";
 }
 
 void runEditorWindow(const std::shared_ptr<AUViewController>& controller, const std::string& title,

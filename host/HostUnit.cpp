@@ -1,6 +1,7 @@
 #include "host/HostUnit.h"
 
 #include "audiotoolbox/NSPropertyListSerialization.h"
+#include "support/NumberText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <locale.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -32,20 +32,6 @@ std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-/// The number that the whole text spells under the C library's rules in the C locale, if it does.
-std::optional<double> numberOfText(const std::string& text) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text.front()))) {
-        return std::nullopt;
-    }
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    char* end = nullptr;
-    const double value = strtod_l(text.c_str(), &end, cLocale);
-    if (end != text.c_str() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 /// What a parameter takes as text, for error messages.
@@ -96,7 +82,7 @@ AUValue valueOfText(const AUParameter& p, const std::string& text) {
         }
     }
     // Checked as typed, in 64 bits: a text beyond the float range must not pass as some other value.
-    const std::optional<double> number = numberOfText(text);
+    const std::optional<double> number = support::parseDouble(text, support::Overflow::infinity);
     if (!number) {
         refuse("not a value of " + p.identifier());
     }

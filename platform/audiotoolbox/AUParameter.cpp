@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "audiotoolbox/AUParameterTree.h"
+#include "support/NumberText.h"
 
 namespace platform {
 
@@ -47,14 +48,7 @@ std::string AUParameter::stringFromValue(const AUValue* value) const {
         v < static_cast<AUValue>(valueStrings_.size())) {
         return valueStrings_[static_cast<std::size_t>(v)];
     }
-    char text[64];
-    const std::to_chars_result r = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, 2);
-    if (r.ec != std::errc{}) {
-        // Only values too long for the buffer get here (fixed notation of huge finite values).
-        const std::to_chars_result g = std::to_chars(text, text + sizeof text, v);
-        return std::string(text, g.ptr);
-    }
-    return std::string(text, r.ptr);
+    return support::fixedText(static_cast<double>(v), 2);
 }
 
 AUValue AUParameter::valueFromString(const std::string& text) const {

@@ -1,12 +1,12 @@
 #include "audiotoolbox/NSPropertyListSerialization.h"
 
+#include "support/NumberText.h"
+
 #include <charconv>
-#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 #include <limits>
-#include <locale.h>
 #include <memory>
 #include <plist/plist.h>
 #include <system_error>
@@ -15,27 +15,6 @@
 namespace platform {
 
 namespace {
-
-/// Runs libplist's number reading and writing in the C locale on this thread, whatever the
-/// process locale ("0.5", never "0,5").
-class CLocaleScope {
-public:
-    CLocaleScope() noexcept : previous_(cLocale() != locale_t{} ? uselocale(cLocale()) : locale_t{}) {}
-    ~CLocaleScope() {
-        if (previous_ != locale_t{}) {
-            uselocale(previous_);
-        }
-    }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
-
-private:
-    static locale_t cLocale() noexcept {
-        static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-        return locale;
-    }
-    locale_t previous_;
-};
 
 struct PlistDeleter {
     void operator()(plist_t node) const noexcept { plist_free(node); }
@@ -564,7 +543,7 @@ std::optional<PropertyList> NSPropertyListSerialization::propertyListWithData(st
     }
     PlistPtr root;
     {
-        CLocaleScope locale;
+        support::CLocaleScope locale; // libplist reads and writes numbers by the thread's locale
         plist_t node = nullptr;
         plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &node);
         root.reset(node);
@@ -600,7 +579,7 @@ std::optional<std::string> NSPropertyListSerialization::dataWithPropertyList(con
     char* xml = nullptr;
     std::uint32_t length = 0;
     if (root) {
-        CLocaleScope locale;
+        support::CLocaleScope locale; // libplist reads and writes numbers by the thread's locale
         plist_to_xml(root.get(), &xml, &length);
     } else if (error.empty()) {
         error = "libplist could not make a value";

@@ -1,10 +1,10 @@
 #include "tools/render-artwork/ArtworkStats.h"
 
 #include "stylekit/ArtworkRenderer.h"
+#include "support/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace quorbel {
@@ -13,9 +13,7 @@ std::string formatStatNumber(CGFloat value) {
     if (!std::isfinite(value)) {
         return std::isnan(value) ? "nan" : (value > 0 ? "inf" : "-inf");
     }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.5f", value);
-    std::string text = buffer;
+    std::string text = platform::support::fixedText(value, 5);
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') {
