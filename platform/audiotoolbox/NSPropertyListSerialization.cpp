@@ -306,26 +306,16 @@ private:
     }
 
     static std::optional<Kind> kindOf(std::string_view name) noexcept {
-        if (name == "plist")
-            return Kind::Plist;
-        if (name == "dict")
-            return Kind::Dict;
-        if (name == "array")
-            return Kind::Array;
-        if (name == "key")
-            return Kind::Key;
-        if (name == "string")
-            return Kind::String;
-        if (name == "integer")
-            return Kind::Integer;
-        if (name == "real")
-            return Kind::Real;
-        if (name == "true" || name == "false")
-            return Kind::Boolean;
-        if (name == "data")
-            return Kind::Data;
-        if (name == "date")
-            return Kind::Date;
+        constexpr std::pair<std::string_view, Kind> kinds[] = {
+            {"plist", Kind::Plist}, {"dict", Kind::Dict},     {"array", Kind::Array},
+            {"key", Kind::Key},     {"string", Kind::String}, {"integer", Kind::Integer},
+            {"real", Kind::Real},   {"true", Kind::Boolean},  {"false", Kind::Boolean},
+            {"data", Kind::Data},   {"date", Kind::Date}};
+        for (const auto& [elementName, kind] : kinds) {
+            if (name == elementName) {
+                return kind;
+            }
+        }
         return std::nullopt;
     }
 
