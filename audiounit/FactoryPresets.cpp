@@ -8,9 +8,9 @@ using platform::AUAudioUnitPreset;
 
 const FactoryPresetRow& factoryPresetRow(platform::NSInteger number) noexcept {
     if (number >= 1 && number < static_cast<platform::NSInteger>(kFactoryPresetCount)) {
-        return factoryPresetValues[static_cast<std::size_t>(number)];
+        return kFactoryPresets[static_cast<std::size_t>(number)].values;
     }
-    return factoryPresetValues[0];
+    return kFactoryPresets[0].values;
 }
 
 std::shared_ptr<AUAudioUnitPreset> makePreset(platform::NSInteger number, std::string name) {
@@ -20,44 +20,17 @@ std::shared_ptr<AUAudioUnitPreset> makePreset(platform::NSInteger number, std::s
     return preset;
 }
 
-// Function-local statics: the language makes each initialisation happen once, other threads waiting for it.
-const std::shared_ptr<AUAudioUnitPreset>& defaultPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(0, "Default");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& subtleShimmerPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(1, "Subtle Shimmer");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& chaosEnginePreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(2, "Chaos Engine");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& deepSeaPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(3, "Deep Sea");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& deeperSeaPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(4, "Deeper Sea");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& midlifeCrisisPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(5, "Midlife Crisis");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& misplacedNostalgiaPreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(6, "Misplaced Nostalgia");
-    return preset;
-}
-const std::shared_ptr<AUAudioUnitPreset>& communicationFailurePreset() {
-    static const std::shared_ptr<AUAudioUnitPreset> preset = makePreset(7, "Communication Failure");
-    return preset;
+namespace {
+
+template <std::size_t... number>
+std::vector<std::shared_ptr<AUAudioUnitPreset>> sharedFactoryPresets(std::index_sequence<number...>) {
+    return {sharedFactoryPreset<number>()...};
 }
 
+} // namespace
+
 std::vector<std::shared_ptr<AUAudioUnitPreset>> buildFactoryPresets() {
-    return {
-        defaultPreset(),   subtleShimmerPreset(), chaosEnginePreset(),        deepSeaPreset(),
-        deeperSeaPreset(), midlifeCrisisPreset(), misplacedNostalgiaPreset(), communicationFailurePreset()};
+    return sharedFactoryPresets(std::make_index_sequence<kFactoryPresetCount>{});
 }
 
 } // namespace quorbel

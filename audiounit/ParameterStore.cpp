@@ -1,6 +1,6 @@
 #include "audiounit/ParameterStore.h"
 
-#include "dsp/Conversions.h"
+#include "dsp/FilterMode.h"
 
 #include <cstdint>
 #include <utility>
@@ -25,7 +25,7 @@ void ParameterStore::updateKernelParameters() noexcept {
     const float bypass = value(ParamAddress::bypass);
     const float fail = value(ParamAddress::fail);
     const float filterMode = value(ParamAddress::filterMode);
-    const std::int64_t mode = saturatingInt64(static_cast<double>(filterMode));
+    const std::int64_t mode = filterModeNumber(filterMode);
 
     ModulationInput& input = kernel_->modulation().input;
     input.orbit = static_cast<double>(orbit);

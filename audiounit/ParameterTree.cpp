@@ -3,7 +3,6 @@
 #include "audiotoolbox/AUParameterTree.h"
 #include "audiounit/ParameterStore.h"
 #include "audiounit/QuorbelAudioUnit.h"
-#include "dsp/Conversions.h"
 #include "support/NumberText.h"
 
 #include <charconv>
@@ -39,7 +38,7 @@ std::string parameterStringFromValue(const AUParameter& parameter, const AUValue
         return v > 0.5f ? "On" : "Off";
     case platform::kAudioUnitParameterUnit_Indexed: {
         // The same integer the kernel gets: NaN reads as 0, values beyond the 64-bit range saturate.
-        const std::int64_t i = saturatingInt64(static_cast<double>(v));
+        const std::int64_t i = filterModeNumber(v);
         if (i >= 0 && i < static_cast<std::int64_t>(kFilterModeNames.size())) {
             return std::string(kFilterModeNames[static_cast<std::size_t>(i)]);
         }
@@ -58,14 +57,10 @@ AUValue parameterValueFromString(const AUParameter& parameter, const std::string
         return lowerCased(text) == "on" ? 1.0f : 0.0f;
     case platform::kAudioUnitParameterUnit_Indexed: {
         const std::string lower = lowerCased(text);
-        if (lower == "low pass") {
-            return 0.0f;
-        }
-        if (lower == "band pass") {
-            return 1.0f;
-        }
-        if (lower == "high pass") {
-            return 2.0f;
+        for (std::size_t i = 0; i < kFilterModeNames.size(); ++i) {
+            if (lower == lowerCased(std::string(kFilterModeNames[i]))) {
+                return static_cast<AUValue>(i);
+            }
         }
         break;
     }

@@ -4,6 +4,7 @@
 
 #include "audiotoolbox/AUParameter.h"
 #include "audiotoolbox/AudioUnitTypes.h"
+#include "dsp/FilterMode.h"
 
 #include <array>
 #include <cstddef>
@@ -67,8 +68,9 @@ inline constexpr std::array<ParameterInfo, kParameterCount> kParameterTable{{
     {"filterMode", "Filter Mode", 0.0f, 2.0f, platform::kAudioUnitParameterUnit_Indexed, 0.0f},
 }};
 
-/// Texts of the filter modes 0, 1 and 2; also the value strings of `filterMode`.
-inline constexpr std::array<std::string_view, 3> kFilterModeNames{"Low Pass", "Band Pass", "High Pass"};
+/// Texts of the filter modes by number (FilterMode); also the value strings of `filterMode`.
+inline constexpr std::array<std::string_view, kFilterModeCount> kFilterModeNames{"Low Pass", "Band Pass",
+                                                                                 "High Pass"};
 
 /// Flags of every parameter: readable and writable, nothing else (no ramping).
 inline constexpr platform::AudioUnitParameterOptions kParameterFlags =

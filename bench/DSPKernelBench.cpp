@@ -6,6 +6,7 @@
 //   finite_pass_to_copy_ratio  the input's non-finite-to-silence pass over a plain copy of the samples
 #include "dsp/FiniteSamples.h"
 #include "dsp/QuorbelDSPKernel.h"
+#include "support/Noise.h"
 #include "vdsp/vDSP.h"
 
 #include <benchmark/benchmark.h>
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,27 +24,18 @@
 namespace {
 
 using quorbel::QuorbelDSPKernel;
+using quorbel::test::noise;
 
 // One benchmark iteration covers 8192 frames: two frames of the 8192-point kernel and one of the
 // 16384-point kernel per channel, so every iteration does the same work.
 constexpr std::int64_t kPeriod = 8192;
 constexpr std::int64_t kChannels = 2;
 
-std::vector<float> noise(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
-    std::vector<float> v(n);
-    for (float& x : v) {
-        x = dist(rng);
-    }
-    return v;
-}
-
 /// A stereo kernel with its buffer list and a loop of noise to feed it.
 struct Rig {
     Rig(std::int64_t callFrames, double sampleRate, bool broken)
         : frames(callFrames), buffers(kChannels, static_cast<std::uint32_t>(callFrames)),
-          source(noise(static_cast<std::size_t>(kChannels * kPeriod * 4), 1)) {
+          source(noise(static_cast<std::size_t>(kChannels * kPeriod * 4), 1, 0.5f)) {
         kernel.modulation().input.broken = broken;
         kernel.allocate(kChannels, callFrames, sampleRate);
     }
@@ -101,7 +92,7 @@ BENCHMARK(BM_Kernel65536)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 /// The input pass that turns non-finite samples into silence, over one 512-frame channel, against a plain
 /// copy of the same samples (what the kernel did before the pass).
 void BM_FiniteInputPass(benchmark::State& state) {
-    const std::vector<float> in = noise(512, 4);
+    const std::vector<float> in = noise(512, 4, 0.5f);
     std::vector<float> out(512);
     for (auto _ : state) {
         if (state.range(0) != 0) {
@@ -131,8 +122,8 @@ void BM_BareTransforms(benchmark::State& state) {
         Size s;
         s.forward = vDSP_DFT_zrop_CreateSetup(nullptr, n, vDSP_DFT_FORWARD);
         s.inverse = vDSP_DFT_zrop_CreateSetup(s.forward, n, vDSP_DFT_INVERSE);
-        s.timeRe = noise(n / 2, 2);
-        s.timeIm = noise(n / 2, 3);
+        s.timeRe = noise(n / 2, 2, 0.5f);
+        s.timeIm = noise(n / 2, 3, 0.5f);
         s.specRe.resize(n / 2);
         s.specIm.resize(n / 2);
         s.outRe.resize(n / 2);

@@ -6,7 +6,9 @@
 namespace quorbel {
 
 namespace {
-std::size_t bytes(std::int64_t samples) { return static_cast<std::size_t>(samples) * sizeof(float); }
+std::size_t bytes(std::int64_t samples) {
+    return static_cast<std::size_t>(samples) * sizeof(float);
+}
 } // namespace
 
 FloatRingBuffer::FloatRingBuffer(std::int64_t capacity)

@@ -1,5 +1,6 @@
 #include "dsp/IIRKernel.h"
 
+#include "support/MathConstants.h"
 #include "vdsp/vDSP.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ void IIRKernel::setCoefficients(Shape shape, double frequency, double q) noexcep
     // Only the top is clamped (0.45 × the rate keeps the corner below Nyquist); NaN passes through.
     const double limit = 0.45 * sampleRate_;
     const double f = limit < frequency ? limit : frequency;
-    const double w0 = f * 6.283185307179586 / sampleRate_;
+    const double w0 = f * platform::support::kTwoPi / sampleRate_;
     const double s = std::sin(w0);
     const double c = std::cos(w0);
     const double alpha = s / (q + q);

@@ -5,6 +5,7 @@
 #include "dsp/ModulationEngine.h"
 
 #include "dsp/Conversions.h"
+#include "dsp/FilterMode.h"
 
 #include <cmath>
 
@@ -119,7 +120,7 @@ void ModulationEngine::stepChoppy(const ModulationInput& in, double dt) noexcept
         static_cast<double>(tone);
     output_.Q = (t2n * 30.0) * std::fabs(std::cos(pv));
 
-    if (filterMode == 2) {
+    if (filterModeOf(filterMode) == FilterMode::highPass) {
         output_.swish = 0.0f;
         output_.smudge = 0.5f;
     } else {

@@ -27,12 +27,6 @@ public:
     /// Advances the modulation time by `dt` seconds, runs the wavy or choppy step on one copy of `input`
     /// and completes `output()`. Real-time safe (about twenty libm calls).
     void tick(double dt) noexcept;
-    /// The wavy step on the tick's copy `in`: advances the phase, writes ten fields of the output.
-    /// Real-time safe.
-    void stepWavy(const ModulationInput& in, double dt) noexcept;
-    /// The choppy step on the tick's copy `in`: advances the phase, steps both maps, writes ten fields of
-    /// the output. Real-time safe.
-    void stepChoppy(const ModulationInput& in, double dt) noexcept;
 
     /// Returns time, phase and both maps to their starting values; `input` and `output()` keep theirs.
     /// Real-time safe.
@@ -54,6 +48,12 @@ public:
     static constexpr FilteredMapState initialMap2{{1.1, 2.0, 3.0}, 0.95, 0.92};
 
 private:
+    /// The wavy step on the tick's copy `in`: advances the phase, writes ten fields of the output.
+    void stepWavy(const ModulationInput& in, double dt) noexcept;
+    /// The choppy step on the tick's copy `in`: advances the phase, steps both maps, writes ten fields of
+    /// the output.
+    void stepChoppy(const ModulationInput& in, double dt) noexcept;
+
     double time_ = 0.0;
     double phase_ = 0.0;
     StandardMapState map1_ = initialMap1;

@@ -1,5 +1,7 @@
 #include "dsp/QuorKernel.h"
 
+#include "support/VectorDispatch.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -11,7 +13,7 @@ using namespace platform;
 
 namespace {
 
-constexpr float kBandwidthFraction = 0.45f;
+constexpr float kBandwidthFraction = 0.45f; // the fraction of N behind bandwidthSamples
 constexpr std::int64_t kBucketScratchSamples = 4096;
 constexpr std::int64_t kBleedGroup = 32;     // bins per bleed group
 constexpr std::int64_t kBleedHalfGroup = 16; // bin j of a group bleeds into bin 16 + j
@@ -40,20 +42,13 @@ std::int64_t driftShift(std::int64_t drift, std::int64_t half) noexcept {
     return static_cast<std::int64_t>(magnitude % static_cast<std::uint64_t>(half));
 }
 
-// The fused loops below are built for the SSE2 baseline and for AVX2, chosen when the program loads; the
-// lanes change nothing in the results (same IEEE operations, no contraction).
-// Not under ThreadSanitizer, whose runtime is not ready when the clones are resolved at load time, and
-// not with clang, which cannot clone function templates.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__) && \
-    !defined(__SANITIZE_THREAD__)
-#define QUORBEL_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QUORBEL_VECTOR_CLONES
-#endif
+// The fused loops below are compiler clones for the SSE2 baseline and for AVX2 (support/VectorDispatch.h);
+// the lanes change nothing in the results (same IEEE operations, no contraction).
 
-// Steps 5 (the division of the bleed), 6 (swish), 7 (residue) and 8 (the second taper) in one pass over
-// the bins, each bin going through exactly the operations of the separate whole-array passes, in their
-// order: m / (1 + b) for bins from 1 on; phase += m × swish; m = (leftover × r + m) / (1 + r); m × w.
+// The rest of a frame's magnitude shaping in one pass over the bins: the bleed's division by 1 + b (bins
+// from 1 on), the swish twist of the phase, the residue blend with the kept spectrum and the second taper.
+// Each bin goes through exactly the operations of separate whole-array passes, in this order:
+// m / (1 + b); phase += m × swish; m = (leftover × r + m) / (1 + r); m × w.
 template <bool divide, bool twist, bool keep>
 QUORBEL_VECTOR_CLONES void shapeMagnitudes(float* magnitude, float* phase, const float* leftover,
                                            const float* taper, float onePlusB, float swish, float r,
@@ -83,7 +78,8 @@ constexpr ShapeMagnitudes kShapeMagnitudes[8] = {
     shapeMagnitudes<true, false, false>,  shapeMagnitudes<true, false, true>,
     shapeMagnitudes<true, true, false>,   shapeMagnitudes<true, true, true>};
 
-// Steps 11 (interleave) and 12 (÷ N, then × Hann) in one pass.
+// The inverse transform's even and odd samples interleaved into natural order, divided by N and
+// Hann-windowed, in one pass.
 QUORBEL_VECTOR_CLONES void mergeFrame(const float* even, const float* odd, const float* hann, float n,
                                       float* merged, std::int64_t half) noexcept {
     for (std::int64_t m = 0; m < half; ++m) {
@@ -100,12 +96,11 @@ QuorKernel::QuorKernel(std::int64_t logN)
       bandwidthSamples_(static_cast<std::int64_t>(
           std::floor(static_cast<float>(transformBlockSamples_) * kBandwidthFraction))),
       bandwidthOffset_(transformBlockSamples_ / 2 - bandwidthSamples_ / 2),
-      bandwidthFraction_(kBandwidthFraction), hann_(size(transformBlockSamples_)),
-      lowpass_(size(transformBlockSamples_), 0.0f), fourierRe_(size(fourierDomainSamples_)),
-      fourierIm_(size(fourierDomainSamples_)), inverseRe_(size(fourierDomainSamples_)),
-      inverseIm_(size(fourierDomainSamples_)), inverseMerged_(size(transformBlockSamples_)),
-      phase_(size(fourierDomainSamples_)), magnitude_(size(fourierDomainSamples_)),
-      interleaved_(size(fourierDomainSamples_)),
+      hann_(size(transformBlockSamples_)), lowpass_(size(transformBlockSamples_), 0.0f),
+      fourierRe_(size(fourierDomainSamples_)), fourierIm_(size(fourierDomainSamples_)),
+      inverseRe_(size(fourierDomainSamples_)), inverseIm_(size(fourierDomainSamples_)),
+      inverseMerged_(size(transformBlockSamples_)), phase_(size(fourierDomainSamples_)),
+      magnitude_(size(fourierDomainSamples_)), interleaved_(size(fourierDomainSamples_)),
       leftover_(size(fourierDomainSamples_), 0.0f), fourier_{fourierRe_.data(), fourierIm_.data()},
       inverse_{inverseRe_.data(), inverseIm_.data()}, polar_{magnitude_.data(), phase_.data()},
       incoming_(transformBlockSamples_ / 2 + 2 * transformBlockSamples_),

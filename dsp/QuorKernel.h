@@ -48,24 +48,10 @@ public:
     std::int64_t bandwidthSamples() const noexcept { return bandwidthSamples_; }
     /// Where the taper window starts inside lowpass(): N/2 − M/2.
     std::int64_t bandwidthOffset() const noexcept { return bandwidthOffset_; }
-    /// The fraction of N behind bandwidthSamples().
-    float bandwidthFraction() const noexcept { return bandwidthFraction_; }
-    /// The periodic Hann synthesis window, N values.
-    std::span<const float> hann() const noexcept { return hann_; }
     /// N values: zeros with the Blackman window at bandwidthOffset(); entry N/2 + k is the taper of bin k.
     std::span<const float> lowpass() const noexcept { return lowpass_; }
     /// The kept spectrum: the magnitudes (after taper, residue and drift) handed to the next frame.
     std::span<const float> leftover() const noexcept { return leftover_; }
-    /// Second half of the last windowed frame, waiting to be overlap-added.
-    std::span<const float> pendingOverlap() const noexcept { return pendingOverlap_; }
-    /// Input waiting to be framed.
-    const FloatRingBuffer& incoming() const noexcept { return incoming_; }
-    /// Finished output waiting to be read.
-    const FloatRingBuffer& outgoing() const noexcept { return outgoing_; }
-    /// The echo bucket.
-    const FloatRingBuffer& bucket() const noexcept { return bucket_; }
-    /// The eleven entries of the soft-saturation curve.
-    const std::array<float, 11>& squashTable() const noexcept { return squashTable_; }
 
 private:
     struct SetupDeleter {
@@ -87,7 +73,6 @@ private:
     std::int64_t overlapSamples_;
     std::int64_t bandwidthSamples_;
     std::int64_t bandwidthOffset_;
-    float bandwidthFraction_ = 0.45f;
     std::vector<float> hann_;
     std::vector<float> lowpass_;
     std::vector<float> fourierRe_;

@@ -1,6 +1,7 @@
 #include "dsp/QuorbelDSPKernel.h"
 
 #include "dsp/Conversions.h"
+#include "dsp/FilterMode.h"
 #include "dsp/FiniteSamples.h"
 #include "dsp/QuorKernel.h"
 #include "dsp/SoftLimiter.h"
@@ -100,13 +101,18 @@ void QuorbelDSPKernel::updateFilters(const QuorDSPParams& p) noexcept {
     if (p.filterMode == lastFilterMode_ && p.frequency == lastFreq_ && p.Q == lastQ_) {
         return;
     }
+    const FilterMode mode = filterModeOf(p.filterMode);
     for (auto& f : iirKernels_) {
-        if (p.filterMode == 2) {
+        switch (mode) {
+        case FilterMode::highPass:
             f->setHighPass(p.frequency, p.Q);
-        } else if (p.filterMode == 1) {
+            break;
+        case FilterMode::bandPass:
             f->setBandPass(p.frequency, p.Q);
-        } else {
+            break;
+        case FilterMode::lowPass:
             f->setLowPass(p.frequency, p.Q);
+            break;
         }
     }
     lastFilterMode_ = p.filterMode;

@@ -4,6 +4,8 @@
 // scalar code (no contraction), so the results are identical bit for bit; only the work is spread over lanes.
 #include "dsp/SoftLimiter.h"
 
+#include "support/VectorDispatch.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -145,12 +147,11 @@ QUORBEL_LANES void limitAll(float* samples, std::int64_t n) noexcept {
     }
 }
 
-#if defined(__x86_64__) && !defined(__AVX2__)
+#if QUORBEL_VECTOR_VARIANTS
 // Without contraction (-ffp-contract=off) AVX2 only widens the lanes; every operation stays the same.
 [[gnu::target("avx2")]] void limitAllAvx2(float* samples, std::int64_t n) noexcept {
     limitAll<Floats8, Ints8>(samples, n);
 }
-const bool hasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 #endif
 
 #undef QUORBEL_LANES
@@ -158,8 +159,8 @@ const bool hasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 } // namespace
 
 void softLimit(float* samples, std::int64_t n) noexcept {
-#if defined(__x86_64__) && !defined(__AVX2__)
-    if (hasAvx2) {
+#if QUORBEL_VECTOR_VARIANTS
+    if (platform::support::processorVectorExtensions().avx2) {
         limitAllAvx2(samples, n);
         return;
     }

@@ -56,8 +56,6 @@ public:
     /// The value setter: clamps `v` to the bounds (not a number: lowerBound); when that differs from the
     /// current value, stores it, turns the cap and calls onValueChanged.
     void setValue(float v);
-    /// Cap angle at the start of the current drag, degrees.
-    float dragHome() const { return dragHome_; }
 
     /// Angle of a value: lowAngle + ((v - lowerBound) x (highAngle - lowAngle)) / (upperBound -
     /// lowerBound), in 32-bit arithmetic in this order.
@@ -86,7 +84,7 @@ private:
     /// Attaches the layers and recognisers and draws once; runs once, from the initialiser.
     void setup();
 
-    float dragHome_ = 0;
+    float dragHome_ = 0; ///< cap angle at the start of the current drag, degrees
 };
 
 } // namespace quorbel

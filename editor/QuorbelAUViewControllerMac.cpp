@@ -1,6 +1,7 @@
 #include "editor/QuorbelAUViewControllerMac.h"
 
 #include "audiounit/QuorbelComponent.h"
+#include "dsp/FilterMode.h"
 #include "stylekit/KnobsStyleKit.h"
 #include "stylekit/QuorStyleKit.h"
 #include "ui/DispatchQueue.h"
@@ -100,15 +101,14 @@ constexpr AUParameterAddress kBypassAddress = 7;
 constexpr AUParameterAddress kFailAddress = 8;
 constexpr AUParameterAddress kFilterModeAddress = 9;
 
-/// The filter mode of a parameter value, truncated toward zero. A value that is not finite or lies outside
-/// the signed 64-bit range has no integer: none, which turns all three filter buttons off (as any mode
-/// other than 0, 1 and 2 does) instead of converting it with undefined behaviour.
-std::optional<std::int64_t> filterModeOf(AUValue value) {
-    const double v = value;
-    if (!(v >= -0x1p63 && v < 0x1p63)) { // not a number fails both tests
+/// The filter mode number that a parameter value shows: truncated toward zero. NaN shows none, and a value
+/// beyond the signed 64-bit range saturates to a number that is no mode: either way all three filter
+/// buttons are off, as for any number other than 0, 1 and 2.
+std::optional<std::int64_t> shownFilterMode(AUValue value) {
+    if (std::isnan(value)) {
         return std::nullopt;
     }
-    return static_cast<std::int64_t>(v);
+    return filterModeNumber(value);
 }
 
 void setButtonState(const std::shared_ptr<NSButton>& button, bool on) {
@@ -380,10 +380,10 @@ void QuorbelAUViewControllerMac::updateControlsFromParameters() {
     }
     const AUParameter* filterMode = parameter(kFilterModeAddress);
     const std::optional<std::int64_t> mode =
-        filterMode != nullptr ? filterModeOf(filterMode->value()) : std::optional<std::int64_t>(0);
-    setButtonState(lowPassBtn, mode == 0);
-    setButtonState(bandPassBtn, mode == 1);
-    setButtonState(highPassBtn, mode == 2);
+        filterMode != nullptr ? shownFilterMode(filterMode->value()) : modeNumber(FilterMode::lowPass);
+    setButtonState(lowPassBtn, mode == modeNumber(FilterMode::lowPass));
+    setButtonState(bandPassBtn, mode == modeNumber(FilterMode::bandPass));
+    setButtonState(highPassBtn, mode == modeNumber(FilterMode::highPass));
     const AUParameter* bypass = parameter(kBypassAddress);
     setButtonState(bypassBtn, bypass != nullptr && bypass->value() > 0.5f);
     const AUParameter* fail = parameter(kFailAddress);
@@ -406,9 +406,11 @@ void QuorbelAUViewControllerMac::filterChanged(NSButton* sender) {
     setButtonState(lowPassBtn, lowPassBtn.get() == sender);
     setButtonState(bandPassBtn, bandPassBtn.get() == sender);
     setButtonState(highPassBtn, highPassBtn.get() == sender);
-    const AUValue mode = sender == highPassBtn.get() ? 2.0f : sender == bandPassBtn.get() ? 1.0f : 0.0f;
+    const FilterMode mode = sender == highPassBtn.get()   ? FilterMode::highPass
+                            : sender == bandPassBtn.get() ? FilterMode::bandPass
+                                                          : FilterMode::lowPass;
     if (AUParameter* p = parameter(kFilterModeAddress)) {
-        p->setValue(mode);
+        p->setValue(static_cast<AUValue>(modeNumber(mode)));
     }
 }
 

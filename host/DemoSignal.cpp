@@ -1,5 +1,7 @@
 #include "host/DemoSignal.h"
 
+#include "support/MathConstants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -7,7 +9,7 @@
 namespace auhost {
 
 AudioData makeDemoSignal(double seconds, double sampleRate) {
-    constexpr double kTwoPi = 6.283185307179586;
+    using platform::support::kTwoPi;
     const auto frames = static_cast<std::size_t>(std::max(0.0, seconds) * sampleRate);
     AudioData audio;
     audio.sampleRate = sampleRate;

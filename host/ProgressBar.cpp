@@ -9,16 +9,20 @@ namespace auhost {
 using Clock = std::chrono::steady_clock;
 
 ProgressBar::ProgressBar(std::string label)
-    : label_(std::move(label)), enabled_(isatty(STDERR_FILENO) != 0), start_(Clock::now()), lastDraw_(start_) {}
+    : label_(std::move(label)), enabled_(isatty(STDERR_FILENO) != 0), start_(Clock::now()),
+      lastDraw_(start_) {}
 
-ProgressBar::~ProgressBar() { finish(); }
+ProgressBar::~ProgressBar() {
+    finish();
+}
 
 void ProgressBar::update(double fraction) {
     if (!enabled_) {
         return;
     }
     const auto now = Clock::now();
-    if (now - start_ < std::chrono::milliseconds(500) || (shown_ && now - lastDraw_ < std::chrono::milliseconds(100))) {
+    if (now - start_ < std::chrono::milliseconds(500) ||
+        (shown_ && now - lastDraw_ < std::chrono::milliseconds(100))) {
         return;
     }
     lastDraw_ = now;

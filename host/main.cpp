@@ -8,9 +8,9 @@
 #include "host/EditorPanel.h"
 #include "host/EffectLoader.h"
 #include "host/HostUnit.h"
-#include "host/OutputFile.h"
 #include "host/OutputFormat.h"
 #include "host/ProgressBar.h"
+#include "support/OutputFile.h"
 #include "ui/AUViewController.h"
 #include "ui/OffscreenBackend.h"
 
@@ -23,12 +23,16 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
+
+using platform::support::NamedPath;
+using platform::support::OutputFile;
 
 /// Exit status of a malformed command line.
 constexpr int kUsageError = 2;
@@ -236,11 +240,11 @@ int main(int argc, char** argv) {
                 throw std::runtime_error("the panel would be larger than 8192 pixels on a side; lower --size "
                                          "or --scale");
             }
-            std::vector<auhost::NamedPath> inputs;
+            std::vector<NamedPath> inputs;
             if (!loadState.empty()) {
                 inputs.emplace_back(loadState, "the state to load");
             }
-            auhost::OutputFile outFile(panelOut, inputs);
+            OutputFile outFile(panelOut, inputs);
             platform::OffscreenBackend::install(scale);
             const auto unit = loader.createUnit();
             // With --frames, stdout carries the frames alone.
@@ -257,11 +261,11 @@ int main(int argc, char** argv) {
         }
         if (edit->parsed()) {
             const auto windowSize = sizeOption(size);
-            std::optional<auhost::OutputFile> stateFile;
+            std::optional<OutputFile> stateFile;
             if (!saveState.empty()) {
-                stateFile.emplace(saveState, loadState.empty() ? std::vector<auhost::NamedPath>{}
-                                                               : std::vector<auhost::NamedPath>{
-                                                                     {loadState, "the state to load"}});
+                stateFile.emplace(saveState, loadState.empty()
+                                                 ? std::vector<NamedPath>{}
+                                                 : std::vector<NamedPath>{{loadState, "the state to load"}});
             }
             const auto unit = loader.createUnit();
             auhost::applySettings(*unit, settingsFrom(preset, loadState, sets), std::cout, std::cerr);
@@ -305,12 +309,12 @@ int main(int argc, char** argv) {
         const std::vector<int> channelMap = reader ? reader->channelMap() : std::vector<int>{};
         const int inFormat = reader ? reader->format() : (SF_FORMAT_WAV | SF_FORMAT_FLOAT);
         const auto rate = static_cast<int>(input.sampleRate());
-        std::vector<auhost::NamedPath> inputs;
+        std::vector<NamedPath> inputs;
         if (!demo) {
             inputs.emplace_back(files.front(), "the input");
         }
-        auhost::OutputFile outFile(outPath, inputs);
-        std::optional<auhost::OutputFile> stateFile;
+        OutputFile outFile(outPath, inputs);
+        std::optional<OutputFile> stateFile;
         if (!saveState.empty()) {
             inputs.emplace_back(outPath, "the output");
             stateFile.emplace(saveState, inputs);
@@ -365,6 +369,9 @@ int main(int argc, char** argv) {
             std::cout << "saved the effect's state to '" << saveState << "'\n";
         }
         return 0;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "auhost: error: out of memory\n";
+        return 1;
     } catch (const std::exception& e) {
         std::cerr << "auhost: error: " << e.what() << "\n";
         return 1;

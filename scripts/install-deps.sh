@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
     libfftw3-dev libsleef-dev
     libcairo2-dev libpango1.0-dev fonts-inter fonts-dejavu-core
     libsndfile1-dev libplist-dev libcli11-dev libx11-dev libxtst-dev xvfb
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     locales
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds everything and runs the whole test suite.
 #   scripts/test.sh              Release build in build/
-#   scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/ (float-to-
+#                                integer overflow included, which GCC leaves out of -fsanitize=undefined)
 #   scripts/test.sh --tsan       ThreadSanitizer build in build-tsan/ of the tests that run threads against
 #                                each other (quiet: the build log is shown only when the build fails)
 set -euo pipefail

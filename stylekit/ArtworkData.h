@@ -16,6 +16,7 @@
 /// build the straight-edged letter pieces compactly.
 
 #include "graphics/CGGeometry.h"
+#include "stylekit/KnobsStyleKitDrawingList.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -138,24 +139,12 @@ inline ArtworkShape artworkLetterShape(std::initializer_list<ArtworkSubpath> sub
 
 /// The lettered drawings, in the style kit's order.
 enum class LetteringDrawing : std::uint8_t {
-    MixUnderlay,
-    FeedUnderlay,
-    ToneUnderlay,
-    OrbitUnderlay,
-    DoubtUnderlay,
-    VexityUnderlay,
-    BP,
-    HP,
-    LP,
-    Mute,
-    Fail,
-    Bypass,
-    MasterUnderlay,
-    QuorFooter,
+    QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_DRAWING_NOTHING, QUORBEL_DRAWING_ENUMERATOR)
 };
 
 /// Number of lettered drawings.
-inline constexpr std::size_t letteringDrawingCount = 14;
+inline constexpr std::size_t letteringDrawingCount =
+    0 QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_DRAWING_NOTHING, QUORBEL_DRAWING_ONE);
 
 /// The shapes of a lettered drawing, one per letter in reading order; generated data (see the top of
 /// this header). The first call builds every list; later calls return the same lists.

@@ -4,24 +4,16 @@ namespace quorbel {
 
 namespace {
 
-constexpr std::array<std::string_view, knobsStyleKitDrawingCount> names{"MixUnderlay",
-                                                                        "NeoOverlay",
-                                                                        "FeedUnderlay",
-                                                                        "ToneUnderlay",
-                                                                        "OrbitUnderlay",
-                                                                        "DoubtUnderlay",
-                                                                        "VexityUnderlay",
-                                                                        "RadioOff",
-                                                                        "RadioOn",
-                                                                        "BP",
-                                                                        "HP",
-                                                                        "LP",
-                                                                        "Mute",
-                                                                        "Fail",
-                                                                        "Bypass",
-                                                                        "MasterUnderlay",
-                                                                        "QuorFooter",
-                                                                        "NeoUnderlay"};
+constexpr std::array<std::string_view, knobsStyleKitDrawingCount> names{
+    QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_DRAWING_NAME, QUORBEL_DRAWING_NAME)};
+
+#define QUORBEL_NOT_LETTERED(Name) std::nullopt,
+#define QUORBEL_LETTERED(Name) LetteringDrawing::Name,
+/// The lettered drawing that each drawing is, if it is one.
+constexpr std::array<std::optional<LetteringDrawing>, knobsStyleKitDrawingCount> lettering{
+    QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_NOT_LETTERED, QUORBEL_LETTERED)};
+#undef QUORBEL_NOT_LETTERED
+#undef QUORBEL_LETTERED
 
 constexpr ArtworkColour black{0, 0, 0, 1};
 
@@ -34,8 +26,8 @@ ArtworkSegment curve(ArtworkPoint to, ArtworkPoint c1, ArtworkPoint c2) {
 }
 
 /// A lettered drawing: one colour, its group constants and the generated letter shapes.
-ArtworkDrawing lettered(ArtworkColour colour, ArtworkGroup group, LetteringDrawing which) {
-    return {{colour}, group, letteringShapes(which)};
+ArtworkDrawing lettered(KnobsStyleKitDrawing which, ArtworkColour colour, ArtworkGroup group) {
+    return {{colour}, group, letteringShapes(*lettering[static_cast<std::size_t>(which)])};
 }
 
 /// The knob cap: a toothed maroon disc with a round hole and a brass outline, and a yellow pointer.
@@ -122,39 +114,62 @@ ArtworkDrawing radioOn() {
     return {{black}, radioGroup, {dot, radioRing()}};
 }
 
-std::array<ArtworkDrawing, knobsStyleKitDrawingCount> buildArtwork() {
-    using L = LetteringDrawing;
+ArtworkDrawing artworkOf(KnobsStyleKitDrawing which) {
+    using D = KnobsStyleKitDrawing;
     constexpr ArtworkColour footerTint{0, 0, 0, 0.224};
-    return {
-        lettered(black, {0.28251, -0.2, 0.70351, 0.24, -0.44, 0.00905, 0.35, 0.20792, -0.24, 0.6},
-                 L::MixUnderlay),
-        neoOverlay(),
-        lettered(black, {0.23413, 0.21, 0.75412, 0.02, 0.2, 0.04553, 0.31, 0.22448, -0.11, 0.42},
-                 L::FeedUnderlay),
-        lettered(black, {0.21916, -0.4, 0.74211, 0.34, -0.74, 0.03952, -0.38, 0.22812, -0.27, -0.1},
-                 L::ToneUnderlay),
-        lettered(black, {0.2037, 0.17, 0.79513, 0.25, -0.09, -0.00215, -0.23, 0.25631, -0.27, 0.05},
-                 L::OrbitUnderlay),
-        lettered(black, {0.16196, 0.19, 0.82355, 0.02, 0.17, 0.0168, -0.07, 0.27619, -0.45, 0.38},
-                 L::DoubtUnderlay),
-        lettered(black, {0.13097, 0.35, 0.84677, -0.34, 0.69, 0.01357, 0.28, 0.31051, 0.39, -0.1},
-                 L::VexityUnderlay),
-        radioOff(),
-        radioOn(),
-        lettered(black, {0.10827, -0.43, 0.85227, -0.05, -0.38, 0.13196, 0.26, 0.83996, -0.05, 0.31}, L::BP),
-        lettered(black, {0.09102, -0.33, 0.85227, -0.05, -0.28, 0.12221, 0.26, 0.83996, 0.32, -0.06}, L::HP),
-        lettered(black, {0.1629, 0.07, 0.77415, -0.05, 0.12, 0.09521, 0.26, 0.83996, -0.41, 0.66}, L::LP),
-        lettered(black, {0.07769, -0.44, 0.9072, 0.38, -0.82, 0.19506, -0.07, 0.74106, -0.02, -0.06},
-                 L::Mute),
-        lettered(black, {0.07347, 0.1, 0.68697, -0.43, 0.53, 0.14642, -0.04, 0.78842, -0.13, 0.09}, L::Fail),
-        lettered(black, {0.02576, 0.38, 0.96236, -0.48, 0.86, 0.17183, -0.42, 0.89183, 0.5, -0.92},
-                 L::Bypass),
-        lettered(black, {0.12141, -0.21, 0.87513, 0.45, -0.66, 0.02501, 0.09, 0.32109, -0.5, 0.59},
-                 L::MasterUnderlay),
-        lettered(footerTint, {0.04395, -0.38, 0.96176, 0.18, -0.56, 0.30077, 0.34, 0.78002, 0, 0.34},
-                 L::QuorFooter),
-        ArtworkDrawing{},
-    };
+    switch (which) {
+    case D::MixUnderlay:
+        return lettered(which, black,
+                        {0.28251, -0.2, 0.70351, 0.24, -0.44, 0.00905, 0.35, 0.20792, -0.24, 0.6});
+    case D::NeoOverlay:
+        return neoOverlay();
+    case D::FeedUnderlay:
+        return lettered(which, black,
+                        {0.23413, 0.21, 0.75412, 0.02, 0.2, 0.04553, 0.31, 0.22448, -0.11, 0.42});
+    case D::ToneUnderlay:
+        return lettered(which, black,
+                        {0.21916, -0.4, 0.74211, 0.34, -0.74, 0.03952, -0.38, 0.22812, -0.27, -0.1});
+    case D::OrbitUnderlay:
+        return lettered(which, black,
+                        {0.2037, 0.17, 0.79513, 0.25, -0.09, -0.00215, -0.23, 0.25631, -0.27, 0.05});
+    case D::DoubtUnderlay:
+        return lettered(which, black,
+                        {0.16196, 0.19, 0.82355, 0.02, 0.17, 0.0168, -0.07, 0.27619, -0.45, 0.38});
+    case D::VexityUnderlay:
+        return lettered(which, black,
+                        {0.13097, 0.35, 0.84677, -0.34, 0.69, 0.01357, 0.28, 0.31051, 0.39, -0.1});
+    case D::RadioOff:
+        return radioOff();
+    case D::RadioOn:
+        return radioOn();
+    case D::BP:
+        return lettered(which, black,
+                        {0.10827, -0.43, 0.85227, -0.05, -0.38, 0.13196, 0.26, 0.83996, -0.05, 0.31});
+    case D::HP:
+        return lettered(which, black,
+                        {0.09102, -0.33, 0.85227, -0.05, -0.28, 0.12221, 0.26, 0.83996, 0.32, -0.06});
+    case D::LP:
+        return lettered(which, black,
+                        {0.1629, 0.07, 0.77415, -0.05, 0.12, 0.09521, 0.26, 0.83996, -0.41, 0.66});
+    case D::Mute:
+        return lettered(which, black,
+                        {0.07769, -0.44, 0.9072, 0.38, -0.82, 0.19506, -0.07, 0.74106, -0.02, -0.06});
+    case D::Fail:
+        return lettered(which, black,
+                        {0.07347, 0.1, 0.68697, -0.43, 0.53, 0.14642, -0.04, 0.78842, -0.13, 0.09});
+    case D::Bypass:
+        return lettered(which, black,
+                        {0.02576, 0.38, 0.96236, -0.48, 0.86, 0.17183, -0.42, 0.89183, 0.5, -0.92});
+    case D::MasterUnderlay:
+        return lettered(which, black,
+                        {0.12141, -0.21, 0.87513, 0.45, -0.66, 0.02501, 0.09, 0.32109, -0.5, 0.59});
+    case D::QuorFooter:
+        return lettered(which, footerTint,
+                        {0.04395, -0.38, 0.96176, 0.18, -0.56, 0.30077, 0.34, 0.78002, 0, 0.34});
+    case D::NeoUnderlay:
+        return {}; // draws nothing
+    }
+    return {};
 }
 
 } // namespace
@@ -173,7 +188,13 @@ std::optional<KnobsStyleKitDrawing> knobsStyleKitDrawingNamed(std::string_view n
 }
 
 const ArtworkDrawing& knobsStyleKitArtwork(KnobsStyleKitDrawing which) {
-    static const std::array<ArtworkDrawing, knobsStyleKitDrawingCount> artwork = buildArtwork();
+    static const std::array<ArtworkDrawing, knobsStyleKitDrawingCount> artwork = [] {
+        std::array<ArtworkDrawing, knobsStyleKitDrawingCount> all;
+        for (KnobsStyleKitDrawing d : allKnobsStyleKitDrawings) {
+            all[static_cast<std::size_t>(d)] = artworkOf(d);
+        }
+        return all;
+    }();
     return artwork[static_cast<std::size_t>(which)];
 }
 

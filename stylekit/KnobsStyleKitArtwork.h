@@ -11,50 +11,21 @@ namespace quorbel {
 
 /// The style kit's drawings, in the order of its operations.
 enum class KnobsStyleKitDrawing : std::uint8_t {
-    MixUnderlay,
-    NeoOverlay,
-    FeedUnderlay,
-    ToneUnderlay,
-    OrbitUnderlay,
-    DoubtUnderlay,
-    VexityUnderlay,
-    RadioOff,
-    RadioOn,
-    BP,
-    HP,
-    LP,
-    Mute,
-    Fail,
-    Bypass,
-    MasterUnderlay,
-    QuorFooter,
-    NeoUnderlay,
+    QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_DRAWING_ENUMERATOR, QUORBEL_DRAWING_ENUMERATOR)
 };
 
 /// Number of drawings of the style kit.
-inline constexpr std::size_t knobsStyleKitDrawingCount = 18;
+inline constexpr std::size_t knobsStyleKitDrawingCount =
+    0 QUORBEL_KNOBS_STYLE_KIT_DRAWINGS(QUORBEL_DRAWING_ONE, QUORBEL_DRAWING_ONE);
 
 /// Every drawing, in the kit's order.
-inline constexpr std::array<KnobsStyleKitDrawing, knobsStyleKitDrawingCount> allKnobsStyleKitDrawings{
-    KnobsStyleKitDrawing::MixUnderlay,
-    KnobsStyleKitDrawing::NeoOverlay,
-    KnobsStyleKitDrawing::FeedUnderlay,
-    KnobsStyleKitDrawing::ToneUnderlay,
-    KnobsStyleKitDrawing::OrbitUnderlay,
-    KnobsStyleKitDrawing::DoubtUnderlay,
-    KnobsStyleKitDrawing::VexityUnderlay,
-    KnobsStyleKitDrawing::RadioOff,
-    KnobsStyleKitDrawing::RadioOn,
-    KnobsStyleKitDrawing::BP,
-    KnobsStyleKitDrawing::HP,
-    KnobsStyleKitDrawing::LP,
-    KnobsStyleKitDrawing::Mute,
-    KnobsStyleKitDrawing::Fail,
-    KnobsStyleKitDrawing::Bypass,
-    KnobsStyleKitDrawing::MasterUnderlay,
-    KnobsStyleKitDrawing::QuorFooter,
-    KnobsStyleKitDrawing::NeoUnderlay,
-};
+inline constexpr std::array<KnobsStyleKitDrawing, knobsStyleKitDrawingCount> allKnobsStyleKitDrawings = [] {
+    std::array<KnobsStyleKitDrawing, knobsStyleKitDrawingCount> all{};
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        all[i] = static_cast<KnobsStyleKitDrawing>(i);
+    }
+    return all;
+}();
 
 /// The drawing's name as in the kit's operations ("MixUnderlay", "NeoOverlay", ...).
 std::string_view knobsStyleKitDrawingName(KnobsStyleKitDrawing which);

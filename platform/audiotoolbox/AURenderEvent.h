@@ -12,7 +12,6 @@ enum AURenderEventType : std::uint8_t {
     AURenderEventParameter = 1,
     AURenderEventParameterRamp = 2,
     AURenderEventMIDI = 8,
-    AURenderEventMIDISysEx = 9,
 };
 
 union AURenderEvent;

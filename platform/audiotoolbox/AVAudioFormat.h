@@ -9,7 +9,6 @@ using AVAudioChannelCount = std::uint32_t;
 
 /// Sample types a format can describe.
 enum AVAudioCommonFormat : std::uint32_t {
-    AVAudioOtherFormat = 0,
     AVAudioPCMFormatFloat32 = 1,
     AVAudioPCMFormatFloat64 = 2,
     AVAudioPCMFormatInt16 = 3,

@@ -37,10 +37,8 @@ struct AudioComponentDescription {
     bool operator==(const AudioComponentDescription&) const = default;
 };
 
-/// Options for instantiating a unit; the stand-in always loads in process.
+/// Options for instantiating a unit; the stand-in always loads in process and reads none.
 using AudioComponentInstantiationOptions = std::uint32_t;
-inline constexpr AudioComponentInstantiationOptions kAudioComponentInstantiation_LoadOutOfProcess = 1;
-inline constexpr AudioComponentInstantiationOptions kAudioComponentInstantiation_LoadInProcess = 2;
 
 /// A registered component: its description, display name and version.
 struct AudioComponentInfo {

@@ -34,16 +34,10 @@ inline constexpr OSStatus kAudioUnitErr_NoConnection = -10876;
 
 /// Flags passed in and out of render calls.
 using AudioUnitRenderActionFlags = std::uint32_t;
-inline constexpr AudioUnitRenderActionFlags kAudioUnitRenderAction_PreRender = 1u << 2;
-inline constexpr AudioUnitRenderActionFlags kAudioUnitRenderAction_PostRender = 1u << 3;
-inline constexpr AudioUnitRenderActionFlags kAudioUnitRenderAction_OutputIsSilence = 1u << 4;
-inline constexpr AudioUnitRenderActionFlags kAudioOfflineUnitRenderAction_Render = 1u << 6;
 
 /// Which fields of an AudioTimeStamp hold a value.
 using AudioTimeStampFlags = std::uint32_t;
 inline constexpr AudioTimeStampFlags kAudioTimeStampSampleTimeValid = 1u << 0;
-inline constexpr AudioTimeStampFlags kAudioTimeStampHostTimeValid = 1u << 1;
-inline constexpr AudioTimeStampFlags kAudioTimeStampRateScalarValid = 1u << 2;
 
 /// The time of a render slice: its first sample's position on the host's sample clock, and more.
 struct AudioTimeStamp {

@@ -1,10 +1,11 @@
 // Phase and polar-to-rectangular conversion on SLEEF's vector functions (1.0-ulp variants), with a
 // scalar tail on SLEEF's scalar functions of the same accuracy.
 //
-// The widest blocks the processor has run: 16-wide with AVX-512F, 8-wide with AVX2 and FMA, else the
-// 4-wide blocks, which SLEEF itself dispatches between SSE2 and SSE4.1 (checked on every call: one load of
-// the feature word that the compiler's runtime fills in before any constructor runs). Either way every
-// result is within 1 ulp of the exact value, so the paths can differ from each other by an ulp.
+// The widest blocks the processor has run (support/VectorDispatch.h, asked on every call): 16-wide with
+// AVX-512F, 8-wide with AVX2 and FMA, else the 4-wide blocks, which SLEEF itself dispatches between SSE2
+// and SSE4.1. Either way every result is within 1 ulp of the exact value, so the paths can differ from
+// each other by an ulp.
+#include "support/VectorDispatch.h"
 #include "vdsp/PolarBlocks.h"
 #include "vdsp/vDSP.h"
 
@@ -17,42 +18,18 @@ namespace platform {
 
 namespace polar {
 
-std::size_t phasesSse(const float* y, const float* x, float* out, std::size_t n) {
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        _mm_storeu_ps(out + k, Sleef_atan2f4_u10(_mm_loadu_ps(y + k), _mm_loadu_ps(x + k)));
-    }
-    return k;
-}
-
-std::size_t rectSse(const float* rho, const float* theta, float* re, float* im, std::size_t n) {
-    std::size_t k = 0;
-    for (; k + 4 <= n; k += 4) {
-        const __m128 r = _mm_loadu_ps(rho + k);
-        const Sleef___m128_2 sc = Sleef_sincosf4_u10(_mm_loadu_ps(theta + k)); // x: sine, y: cosine
-        _mm_storeu_ps(re + k, _mm_mul_ps(r, sc.y));
-        _mm_storeu_ps(im + k, _mm_mul_ps(r, sc.x));
-    }
-    return k;
-}
+QUORBEL_POLAR_BLOCKS(Sse, 4, _mm_loadu_ps, _mm_storeu_ps, _mm_mul_ps, Sleef_atan2f4_u10, Sleef_sincosf4_u10)
 
 } // namespace polar
 
 namespace {
 
-bool hasAvx512() {
-    return __builtin_cpu_supports("avx512f");
-}
-
-bool hasAvx2() {
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
 // Contiguous phases: vector blocks, then the scalar tail.
 void phases(const float* y, const float* x, float* out, std::size_t n) {
-    std::size_t k = hasAvx512() ? polar::phasesAvx512(y, x, out, n)
-                    : hasAvx2() ? polar::phasesAvx2(y, x, out, n)
-                                : polar::phasesSse(y, x, out, n);
+    const support::VectorExtensions has = support::processorVectorExtensions();
+    std::size_t k = has.avx512f           ? polar::phasesAvx512(y, x, out, n)
+                    : has.avx2 && has.fma ? polar::phasesAvx2(y, x, out, n)
+                                          : polar::phasesSse(y, x, out, n);
     for (; k < n; ++k) {
         out[k] = Sleef_atan2f_u10(y[k], x[k]);
     }
@@ -60,9 +37,10 @@ void phases(const float* y, const float* x, float* out, std::size_t n) {
 
 // Contiguous polar to rectangular: vector blocks, then the scalar tail.
 void rect(const float* rho, const float* theta, float* re, float* im, std::size_t n) {
-    std::size_t k = hasAvx512() ? polar::rectAvx512(rho, theta, re, im, n)
-                    : hasAvx2() ? polar::rectAvx2(rho, theta, re, im, n)
-                                : polar::rectSse(rho, theta, re, im, n);
+    const support::VectorExtensions has = support::processorVectorExtensions();
+    std::size_t k = has.avx512f           ? polar::rectAvx512(rho, theta, re, im, n)
+                    : has.avx2 && has.fma ? polar::rectAvx2(rho, theta, re, im, n)
+                                          : polar::rectSse(rho, theta, re, im, n);
     for (; k < n; ++k) {
         const Sleef_float2 sc = Sleef_sincosf_u10(theta[k]);
         re[k] = rho[k] * sc.y;

@@ -1,26 +1,19 @@
 // Elementwise vector arithmetic, split-complex conversions, table lookup and windows.
 #include "vdsp/vDSP.h"
 
+#include "support/MathConstants.h"
+#include "support/VectorDispatch.h"
+
 #include <cmath>
 #include <cstdint>
 
-// The elementwise loops are built twice, for the SSE2 baseline and for AVX2, and the processor picks one
-// when the program loads. Wider lanes change nothing in the results: every operation is the same IEEE
-// operation (no fused multiply-add: contraction is off), square roots and divisions correctly rounded.
-// Not under ThreadSanitizer, whose runtime is not ready when the clones are resolved at load time, and
-// not with clang, which cannot clone function templates.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__AVX2__) && \
-    !defined(__SANITIZE_THREAD__)
-#define VDSP_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define VDSP_VECTOR_CLONES
-#endif
+// The elementwise loops are compiler clones for the SSE2 baseline and for AVX2 (support/VectorDispatch.h).
+// Wider lanes change nothing in the results: every operation is the same IEEE operation (no fused
+// multiply-add: contraction is off), square roots and divisions correctly rounded.
 
 namespace platform {
 
-namespace {
-constexpr double kTwoPi = 6.283185307179586;
-}
+using support::kTwoPi;
 
 void vDSP_hann_window(float* c, vDSP_Length n, int flag) {
     const vDSP_Length count = (flag & vDSP_HALF_WINDOW) ? (n + 1) / 2 : n;
@@ -39,8 +32,8 @@ void vDSP_blkman_window(float* c, vDSP_Length n, int flag) {
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_ctoz(const DSPComplex* c, vDSP_Stride ic, const DSPSplitComplex* z,
-                                  vDSP_Stride iz, vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_ctoz(const DSPComplex* c, vDSP_Stride ic, const DSPSplitComplex* z,
+                                     vDSP_Stride iz, vDSP_Length n) {
     const float* src = reinterpret_cast<const float*>(c);
     float* re = z->realp;
     float* im = z->imagp;
@@ -58,8 +51,8 @@ VDSP_VECTOR_CLONES void vDSP_ctoz(const DSPComplex* c, vDSP_Stride ic, const DSP
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_ztoc(const DSPSplitComplex* z, vDSP_Stride iz, DSPComplex* c, vDSP_Stride ic,
-                                  vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_ztoc(const DSPSplitComplex* z, vDSP_Stride iz, DSPComplex* c, vDSP_Stride ic,
+                                     vDSP_Length n) {
     float* dst = reinterpret_cast<float*>(c);
     const float* re = z->realp;
     const float* im = z->imagp;
@@ -77,8 +70,8 @@ VDSP_VECTOR_CLONES void vDSP_ztoc(const DSPSplitComplex* z, vDSP_Stride iz, DSPC
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_zvabs(const DSPSplitComplex* a, vDSP_Stride ia, float* c, vDSP_Stride ic,
-                                   vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_zvabs(const DSPSplitComplex* a, vDSP_Stride ia, float* c, vDSP_Stride ic,
+                                      vDSP_Length n) {
     const float* re = a->realp;
     const float* im = a->imagp;
     if (ia == 1 && ic == 1) {
@@ -95,8 +88,8 @@ VDSP_VECTOR_CLONES void vDSP_zvabs(const DSPSplitComplex* a, vDSP_Stride ia, flo
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_vmul(const float* a, vDSP_Stride ia, const float* b, vDSP_Stride ib, float* c,
-                                  vDSP_Stride ic, vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_vmul(const float* a, vDSP_Stride ia, const float* b, vDSP_Stride ib, float* c,
+                                     vDSP_Stride ic, vDSP_Length n) {
     if (ia == 1 && ib == 1 && ic == 1) {
         for (vDSP_Length k = 0; k < n; ++k) {
             c[k] = a[k] * b[k];
@@ -109,8 +102,8 @@ VDSP_VECTOR_CLONES void vDSP_vmul(const float* a, vDSP_Stride ia, const float* b
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_vadd(const float* a, vDSP_Stride ia, const float* b, vDSP_Stride ib, float* c,
-                                  vDSP_Stride ic, vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_vadd(const float* a, vDSP_Stride ia, const float* b, vDSP_Stride ib, float* c,
+                                     vDSP_Stride ic, vDSP_Length n) {
     if (ia == 1 && ib == 1 && ic == 1) {
         for (vDSP_Length k = 0; k < n; ++k) {
             c[k] = a[k] + b[k];
@@ -123,8 +116,8 @@ VDSP_VECTOR_CLONES void vDSP_vadd(const float* a, vDSP_Stride ia, const float* b
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_vsma(const float* a, vDSP_Stride ia, const float* b, const float* c,
-                                  vDSP_Stride ic, float* d, vDSP_Stride id, vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_vsma(const float* a, vDSP_Stride ia, const float* b, const float* c,
+                                     vDSP_Stride ic, float* d, vDSP_Stride id, vDSP_Length n) {
     const float scalar = *b;
     if (ia == 1 && ic == 1 && id == 1) {
         for (vDSP_Length k = 0; k < n; ++k) {
@@ -138,8 +131,8 @@ VDSP_VECTOR_CLONES void vDSP_vsma(const float* a, vDSP_Stride ia, const float* b
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_vsmul(const float* a, vDSP_Stride ia, const float* b, float* c, vDSP_Stride ic,
-                                   vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_vsmul(const float* a, vDSP_Stride ia, const float* b, float* c,
+                                      vDSP_Stride ic, vDSP_Length n) {
     const float scalar = *b;
     if (ia == 1 && ic == 1) {
         for (vDSP_Length k = 0; k < n; ++k) {
@@ -153,8 +146,8 @@ VDSP_VECTOR_CLONES void vDSP_vsmul(const float* a, vDSP_Stride ia, const float* 
     }
 }
 
-VDSP_VECTOR_CLONES void vDSP_vsdiv(const float* a, vDSP_Stride ia, const float* b, float* c, vDSP_Stride ic,
-                                   vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void vDSP_vsdiv(const float* a, vDSP_Stride ia, const float* b, float* c,
+                                      vDSP_Stride ic, vDSP_Length n) {
     const float scalar = *b;
     if (ia == 1 && ic == 1) {
         for (vDSP_Length k = 0; k < n; ++k) {
@@ -174,8 +167,8 @@ namespace {
 // in 32 bits), without branches: every lane computes the interpolation at a clamped index and then
 // selects, so the loop vectorises and random data costs no mispredictions. Same operations, same results
 // as the general loop.
-VDSP_VECTOR_CLONES void tableLookupContiguous(const float* a, float scale, float offset, const float* table,
-                                              vDSP_Length m, float* d, vDSP_Length n) {
+QUORBEL_VECTOR_CLONES void tableLookupContiguous(const float* a, float scale, float offset,
+                                                 const float* table, vDSP_Length m, float* d, vDSP_Length n) {
     const float last = static_cast<float>(m - 1);
     const float first = table[0];
     const float final = table[m - 1];

@@ -1,17 +1,18 @@
 #include "dsp/IIRKernel.h"
+#include "support/MathConstants.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace quorbel {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using platform::support::kTwoPi;
 
 std::string digits(float x) {
     char text[32];
@@ -155,12 +156,7 @@ TEST(IIRKernel, GainsMeasuredWithSines) {
 }
 
 TEST(IIRKernel, SplitCallsFilterAsOneSignal) {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    std::vector<float> signal(300);
-    for (float& s : signal) {
-        s = noise(rng);
-    }
+    const std::vector<float> signal = test::noise(300, 7, 1.0f);
     IIRKernel whole(300, 44100.0);
     whole.setBandPass(2000.0, 5.0);
     std::vector<float> expected = signal;

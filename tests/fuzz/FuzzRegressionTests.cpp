@@ -61,11 +61,11 @@ TEST_P(FuzzRegressions, EveryKeptInputStillPasses) {
 INSTANTIATE_TEST_SUITE_P(Replay, FuzzRegressions,
                          ::testing::Values(FuzzTarget{"value_from_string", valueFromStringTarget},
                                            FuzzTarget{"full_state", fullStateTarget},
-#ifdef QUORBEL_FUZZ_HAVE_PLIST
                                            FuzzTarget{"full_state_xml", fullStateXmlTarget},
-#endif
                                            FuzzTarget{"render_block", renderBlockTarget}),
-                         [](const ::testing::TestParamInfo<FuzzTarget>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<FuzzTarget>& tested) {
+                             return tested.param.name;
+                         });
 
 } // namespace
 } // namespace quorbel::fuzz

@@ -149,7 +149,7 @@ int renderBlockTarget(const std::uint8_t* data, std::size_t size) {
                 if (into->mBuffers[b].mData == nullptr) {
                     into->mBuffers[b].mData = r.hostInput[b].data();
                 }
-                if (pulled > 0) {  // an empty input vector has no storage to copy from
+                if (pulled > 0) { // an empty input vector has no storage to copy from
                     std::memcpy(into->mBuffers[b].mData, r.input[b].data(), pulled * sizeof(float));
                 }
             }

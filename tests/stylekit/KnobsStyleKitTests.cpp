@@ -1,4 +1,4 @@
-#include "StyleKitTestSupport.h"
+#include "support/StyleKitTestSupport.h"
 
 #include "stylekit/ArtworkRenderer.h"
 #include "stylekit/KnobsStyleKit.h"
@@ -81,7 +81,8 @@ TEST(KnobsStyleKit, KnobCapBodyHolePointerAndOnePointOutline) {
         // The hole's leftmost edge is vertical: the brass outline across it is 1 point wide.
         const auto [ex, ey] = at(0.22089, 0.50811);
         int brassPixels = 0;
-        for (std::size_t x = ex - 3 * d; x <= ex + 3 * d; ++x) {
+        const auto reach = static_cast<std::size_t>(3 * d);
+        for (std::size_t x = ex - reach; x <= ex + reach; ++x) {
             brassPixels += opaque(image->pixelAt(x, ey), brass[0], brass[1], brass[2], 12) ? 1 : 0;
         }
         EXPECT_NEAR(brassPixels, d, 1) << size;

@@ -1,4 +1,4 @@
-#include "StyleKitTestSupport.h"
+#include "support/StyleKitTestSupport.h"
 
 #include "stylekit/QuorStyleKit.h"
 

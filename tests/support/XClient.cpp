@@ -322,9 +322,9 @@ std::shared_ptr<platform::CGImage> XClient::screenshot(XWindowId window) {
     const int stride = cairo_image_surface_get_stride(surface);
     // Each channel by its mask, whatever the visual's layout.
     auto channel = [](unsigned long pixel, unsigned long mask) {
-        const int shift = std::countr_zero(mask);
-        const unsigned long top = mask >> shift;
-        return static_cast<std::uint32_t>(((pixel & mask) >> shift) * 255 / (top != 0 ? top : 1));
+        const int low = std::countr_zero(mask);
+        const unsigned long top = mask >> low;
+        return static_cast<std::uint32_t>(((pixel & mask) >> low) * 255 / (top != 0 ? top : 1));
     };
     for (int y = 0; y < g.height; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);

@@ -3,6 +3,7 @@
 #include "ValidationHost.h"
 
 #include "audiounit/FactoryPresets.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -48,11 +49,11 @@ protected:
 
     /// Fills `frames` input samples per channel, of the case's kind when `bad`, else clean noise.
     void fillInput(std::mt19937_64& rng, AUAudioFrameCount frames, bool bad) {
-        std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
         for (std::uint32_t ch = 0; ch < host.channels(); ++ch) {
-            for (AUAudioFrameCount i = 0; i < frames; ++i) {
-                const float x = noise(rng);
-                host.input(ch)[i] = bad ? GetParam().sample(ch, position + i, x) : x;
+            float* in = host.input(ch);
+            test::fillNoise(rng, in, frames, 0.5f);
+            for (AUAudioFrameCount i = 0; bad && i < frames; ++i) {
+                in[i] = GetParam().sample(ch, position + i, in[i]);
             }
         }
         position += frames;
@@ -194,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
             "SmallestSubnormal",
             [](std::uint32_t, std::uint64_t, float) { return std::numeric_limits<float>::denorm_min(); },
             false}),
-    [](const ::testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<BadInputCase>& tested) { return tested.param.name; });
 
 } // namespace
 } // namespace quorbel::validation

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DeterminismCase{"CommunicationFailure", Setup::FactoryPreset, 7, 2, 22050},
                       DeterminismCase{"RandomInRange", Setup::RandomValuesInRange, 0, 2, 44100},
                       DeterminismCase{"RandomOutOfRange", Setup::RandomValuesOutOfRange, 0, 2, 44100}),
-    [](const ::testing::TestParamInfo<DeterminismCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<DeterminismCase>& tested) { return tested.param.name; });
 
 } // namespace
 } // namespace quorbel::validation

@@ -92,9 +92,9 @@ TEST_P(Formats, FrameCountAboveTheMaximumIsRefusedAndZeroFramesSucceed) {
 INSTANTIATE_TEST_SUITE_P(Validation, Formats,
                          ::testing::Combine(::testing::Values(1u, 2u, 6u, 8u),
                                             ::testing::Values(22050.0, 44100.0, 48000.0, 96000.0, 192000.0)),
-                         [](const ::testing::TestParamInfo<FormatCase>& info) {
-                             return std::to_string(std::get<0>(info.param)) + "ch" +
-                                    std::to_string(static_cast<int>(std::get<1>(info.param))) + "Hz";
+                         [](const ::testing::TestParamInfo<FormatCase>& tested) {
+                             return std::to_string(std::get<0>(tested.param)) + "ch" +
+                                    std::to_string(static_cast<int>(std::get<1>(tested.param))) + "Hz";
                          });
 
 } // namespace

@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LifecycleCase{"Stereo44100To6ch96000", {44100, 2, 512}, {96000, 6, 1024}},
                       LifecycleCase{"Mono48000To8ch22050", {48000, 1, 4096}, {22050, 8, 64}},
                       LifecycleCase{"6ch192000ToMono44100", {192000, 6, 256}, {44100, 1, 4096}}),
-    [](const ::testing::TestParamInfo<LifecycleCase>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LifecycleCase>& tested) { return tested.param.name; });
 
 } // namespace
 } // namespace quorbel::validation

@@ -152,8 +152,8 @@ TEST_P(Parameters, GarbageTextsKeepTheCurrentValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Validation, Parameters, ::testing::Range<std::size_t>(0, kParameterCount),
-                         [](const ::testing::TestParamInfo<std::size_t>& info) {
-                             return std::string(kParameterTable[info.param].identifier);
+                         [](const ::testing::TestParamInfo<std::size_t>& tested) {
+                             return std::string(kParameterTable[tested.param].identifier);
                          });
 
 } // namespace

@@ -275,8 +275,8 @@ TEST_P(StateAndPresets, HostileDictionariesNeverCrashAndChangeOnlyWhatTheyMay) {
 
 // Named by number: the preset objects are made at their first use, which the Threads fixture checks.
 INSTANTIATE_TEST_SUITE_P(Validation, StateAndPresets, ::testing::Range<NSInteger>(0, 8),
-                         [](const ::testing::TestParamInfo<NSInteger>& info) {
-                             return "Preset" + std::to_string(info.param);
+                         [](const ::testing::TestParamInfo<NSInteger>& tested) {
+                             return "Preset" + std::to_string(tested.param);
                          });
 
 } // namespace

@@ -160,7 +160,9 @@ INSTANTIATE_TEST_SUITE_P(Validation, Threads,
                          ::testing::Values(ThreadsCase{"StereoValuesOnly", 2, false},
                                            ThreadsCase{"StereoPresetsAndStates", 2, true},
                                            ThreadsCase{"SixChannelsPresetsAndStates", 6, true}),
-                         [](const ::testing::TestParamInfo<ThreadsCase>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<ThreadsCase>& tested) {
+                             return tested.param.name;
+                         });
 
 } // namespace
 } // namespace quorbel::validation

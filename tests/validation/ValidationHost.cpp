@@ -1,6 +1,7 @@
 #include "ValidationHost.h"
 
 #include "audiounit/QuorbelComponent.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -35,13 +36,6 @@ std::string seedNote() {
 std::mt19937_64 seededRng(std::uint64_t stream) {
     std::seed_seq seq{runSeed() & 0xffffffffu, runSeed() >> 32, stream};
     return std::mt19937_64(seq);
-}
-
-void fillNoise(std::mt19937_64& rng, float* out, std::size_t count, float amplitude) {
-    std::uniform_real_distribution<float> noise(-amplitude, amplitude);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = noise(rng);
-    }
 }
 
 bool allFinite(const float* samples, std::size_t count) {
@@ -115,7 +109,7 @@ void ValidationHost::deallocate() {
 
 void ValidationHost::fillInputNoise(std::mt19937_64& rng, AUAudioFrameCount frames, float amplitude) {
     for (std::uint32_t ch = 0; ch < input_->channels(); ++ch) {
-        fillNoise(rng, input_->channel(ch), frames, amplitude);
+        test::fillNoise(rng, input_->channel(ch), frames, amplitude);
     }
 }
 

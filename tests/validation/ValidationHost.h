@@ -30,8 +30,6 @@ template <typename Param> class ValidationFixture : public ::testing::TestWithPa
     ::testing::ScopedTrace seedTrace_{__FILE__, __LINE__, seedNote()};
 };
 
-/// Fills `out[0..count)` with uniform noise in [-amplitude, amplitude].
-void fillNoise(std::mt19937_64& rng, float* out, std::size_t count, float amplitude = 0.5f);
 /// Whether every one of the `count` samples is finite.
 bool allFinite(const float* samples, std::size_t count);
 

@@ -1,4 +1,4 @@
-#include "tools/render-artwork/ArtworkStats.h"
+#include "ArtworkStats.h"
 
 #include "stylekit/ArtworkRenderer.h"
 #include "support/NumberText.h"

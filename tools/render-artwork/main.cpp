@@ -7,12 +7,12 @@
 // The drawing's image for the frame (0, 0, WIDTH, HEIGHT) is rendered at S pixels per point (2 by
 // default) and written to OUT.png. --stats prints the group rectangle and one line per shape.
 
+#include "ArtworkStats.h"
 #include "graphics/NSFont.h"
 #include "graphics/NSImage.h"
 #include "stylekit/KnobsStyleKit.h"
 #include "stylekit/KnobsStyleKitArtwork.h"
 #include "stylekit/QuorStyleKit.h"
-#include "tools/render-artwork/ArtworkStats.h"
 
 #include <CLI/CLI.hpp>
 

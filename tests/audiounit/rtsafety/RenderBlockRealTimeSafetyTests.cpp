@@ -2,6 +2,7 @@
 // while tree observers are notified on the render thread and another thread sets values, adds and removes
 // observers; expects no allocation and no lock on the render thread.
 #include "support/AllocationTrap.h"
+#include "support/Noise.h"
 
 #include "audiounit/QuorbelAudioUnit.h"
 #include "audiounit/QuorbelComponent.h"
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <functional>
 #include <mutex>
-#include <random>
 #include <thread>
 #include <vector>
 
@@ -69,12 +69,7 @@ TEST(RenderBlockRealTimeSafety, RenderingWithEventsAndObserversAllocatesNothingA
     const AUInternalRenderBlock internalBlock = unit->internalRenderBlock();
     const AUScheduleParameterBlock schedule = unit->scheduleParameterBlock();
     OwnedAudioBufferList buffers(2, maxFrames);
-    std::vector<float> source(maxFrames);
-    std::mt19937 rng(5);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    for (float& s : source) {
-        s = noise(rng);
-    }
+    const std::vector<float> source = test::noise(maxFrames, 5, 1.0f);
     const AURenderPullInputBlock pull = [&](AudioUnitRenderActionFlags*, const AudioTimeStamp*,
                                             AUAudioFrameCount frames, NSInteger,
                                             AudioBufferList* data) -> AUAudioUnitStatus {

@@ -2,6 +2,7 @@
 // versions (tests/support/AllocationTrap) and expects no such call while rendering.
 #include "dsp/QuorbelDSPKernel.h"
 #include "support/AllocationTrap.h"
+#include "support/Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <cstdlib>
 #include <limits>
 #include <mutex>
-#include <random>
 #include <vector>
 
 namespace quorbel {
@@ -43,12 +43,7 @@ TEST(RealTimeSafety, ProcessAllocatesNothingAndTakesNoLock) {
     constexpr std::int64_t maxFrames = 13000;
 
     // Noise with non-finite samples sprinkled in, which enter as silence.
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<float> noise(-1.0f, 1.0f);
-    std::vector<float> source(2 * maxFrames);
-    for (float& s : source) {
-        s = noise(rng);
-    }
+    std::vector<float> source = test::noise(2 * maxFrames, 3, 1.0f);
     for (std::size_t i = 100; i < source.size(); i += 997) {
         source[i] =
             i % 2 == 0 ? std::numeric_limits<float>::quiet_NaN() : std::numeric_limits<float>::infinity();

@@ -255,10 +255,10 @@ TEST(AUAudioUnit, EventsScheduledFromSeveralThreadsArriveOnceAndInEachThreadsOrd
         t.join();
     }
     collect();
-    for (int p = 0; p < producers; ++p) {
-        EXPECT_LE(received[p].size(), static_cast<std::size_t>(perProducer));
-        EXPECT_TRUE(std::is_sorted(received[p].begin(), received[p].end()));
-        EXPECT_EQ(std::adjacent_find(received[p].begin(), received[p].end()), received[p].end());
+    for (const auto& got : received) {
+        EXPECT_LE(got.size(), static_cast<std::size_t>(perProducer));
+        EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+        EXPECT_EQ(std::adjacent_find(got.begin(), got.end()), got.end());
     }
 }
 

@@ -1,4 +1,4 @@
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include "graphics/CGGeometry.h"
 #include "graphics/CGPath.h"

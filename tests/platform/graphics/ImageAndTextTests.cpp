@@ -1,4 +1,4 @@
-#include "GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include "graphics/NSBezierPath.h"
 #include "graphics/NSColor.h"

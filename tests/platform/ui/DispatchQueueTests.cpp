@@ -79,10 +79,11 @@ TEST(DispatchQueue, PostsFromSeveralThreadsArriveOnceAndInEachThreadsOrder) {
             for (int i = 0; i < perThread; ++i) {
                 // A full queue refuses; this poster insists (a real-time poster would drop the item).
                 while (!queue.async([&, t, i] {
-                    if (next[t] != i) {
+                    int& expected = next[static_cast<std::size_t>(t)];
+                    if (expected != i) {
                         outOfOrder = true;
                     }
-                    next[t] = i + 1;
+                    expected = i + 1;
                 })) {
                     std::this_thread::yield();
                 }

@@ -1,12 +1,12 @@
-#include "vdsp/vDSP.h"
+#include "support/MathConstants.h"
 #include "support/Noise.h"
+#include "vdsp/vDSP.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace platform {
@@ -14,7 +14,7 @@ namespace {
 
 using quorbel::test::noise;
 
-constexpr double kPi = 3.141592653589793;
+using support::kTwoPi;
 
 struct SetupDeleter {
     void operator()(vDSP_DFT_Setup s) const { vDSP_DFT_DestroySetup(s); }
@@ -23,9 +23,10 @@ using Setup = std::unique_ptr<vDSP_DFT_SetupStruct, SetupDeleter>;
 
 // One packed real transform pair of N points with its split buffers.
 struct Transform {
-    explicit Transform(std::size_t n)
-        : n(n), forward(vDSP_DFT_zrop_CreateSetup(nullptr, n, vDSP_DFT_FORWARD)),
-          inverse(vDSP_DFT_zrop_CreateSetup(forward.get(), n, vDSP_DFT_INVERSE)), re(n / 2), im(n / 2) {}
+    explicit Transform(std::size_t points)
+        : n(points), forward(vDSP_DFT_zrop_CreateSetup(nullptr, points, vDSP_DFT_FORWARD)),
+          inverse(vDSP_DFT_zrop_CreateSetup(forward.get(), points, vDSP_DFT_INVERSE)), re(points / 2),
+          im(points / 2) {}
 
     // Splits x into even/odd samples and runs the forward transform; the result stays in re/im.
     void runForward(const std::vector<float>& x) {
@@ -57,12 +58,11 @@ std::complex<double> plainDft(const std::vector<float>& x, std::size_t k) {
     std::complex<double> sum = 0.0;
     const double n = static_cast<double>(x.size());
     for (std::size_t t = 0; t < x.size(); ++t) {
-        const double angle = -2.0 * kPi * static_cast<double>((t * k) % x.size()) / n;
+        const double angle = -kTwoPi * static_cast<double>((t * k) % x.size()) / n;
         sum += static_cast<double>(x[t]) * std::polar(1.0, angle);
     }
     return sum;
 }
-
 
 TEST(vDSPDFT, CreateSetupRejectsUnsupportedLengthsAndDirections) {
     EXPECT_EQ(vDSP_DFT_zrop_CreateSetup(nullptr, 1000, vDSP_DFT_FORWARD), nullptr);
@@ -138,8 +138,7 @@ TEST(vDSPDFT, InverseReadsThePackedLayoutWithoutScaling) {
             if (c.bin == 0) {
                 expected = c.a + (s % 2 == 0 ? c.b : -c.b);
             } else {
-                const double angle =
-                    2.0 * kPi * static_cast<double>((s * c.bin) % n) / static_cast<double>(n);
+                const double angle = kTwoPi * static_cast<double>((s * c.bin) % n) / static_cast<double>(n);
                 expected = 2.0 * (c.a * std::cos(angle) - c.b * std::sin(angle));
             }
             ASSERT_NEAR(y[s], expected, 1e-5) << "sample " << s;

@@ -6,7 +6,7 @@
 #include "stylekit/ArtworkData.h"
 #include "stylekit/ArtworkRenderer.h"
 #include "stylekit/KnobsStyleKitArtwork.h"
-#include "tests/stylekit/StyleKitTestSupport.h"
+#include "support/StyleKitTestSupport.h"
 
 #include <gtest/gtest.h>
 

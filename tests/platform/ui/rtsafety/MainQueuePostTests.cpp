@@ -28,7 +28,7 @@ TEST(MainQueue, PostingFromARenderThreadNeitherAllocatesNorLocks) {
         counts = quorbel::test::inRenderScope([&] {
             for (int i = 0; i < 2 * static_cast<int>(DispatchQueue::capacity); ++i) {
                 // What an observer captures: the editor weakly, an address and a value.
-                accepted += queue.async([weakEditor, address = i % 10, value = 0.5f * i] {
+                accepted += queue.async([weakEditor, address = i % 10, value = 0.5f * static_cast<float>(i)] {
                     if (const auto e = weakEditor.lock()) {
                         e->refreshes += address >= 0 && value >= 0;
                     }

@@ -1,4 +1,4 @@
-#include "host/OutputFile.h"
+#include "support/OutputFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace auhost {
+namespace platform::support {
 
 namespace fs = std::filesystem;
 
@@ -97,8 +97,9 @@ OutputFile::OutputFile(std::string path, const std::vector<NamedPath>& others) :
             }
             ::close(fd_);
         }
-        // Not seekable: stage the bytes in an unnamed temporary file.
-        std::string name = (fs::temp_directory_path() / "auhost.XXXXXX").string();
+        // Not seekable: stage the bytes in an unnamed temporary file (its name, the program's, goes at once).
+        std::string name =
+            (fs::temp_directory_path() / (std::string(program_invocation_short_name) + ".XXXXXX")).string();
         fd_ = ::mkstemp(name.data());
         if (fd_ < 0) {
             fail("cannot stage the output: " + std::string(std::strerror(errno)));
@@ -204,4 +205,4 @@ void OutputFile::commit() {
     }
 }
 
-} // namespace auhost
+} // namespace platform::support

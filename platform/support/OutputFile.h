@@ -1,12 +1,12 @@
 #pragma once
-/// Writing an output of auhost (rendered audio, a saved state) without ever destroying what is not ours
-/// to replace.
+/// Writing an output file (rendered audio, a saved state, a picture) through a temporary file that replaces
+/// it only when everything succeeded, without ever destroying what is not ours to replace.
 
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace auhost {
+namespace platform::support {
 
 /// A file name and what it stands for in messages ("the input"), for the same-file check.
 using NamedPath = std::pair<std::string, std::string>;
@@ -52,4 +52,4 @@ private:
     int fd_ = -1;
 };
 
-} // namespace auhost
+} // namespace platform::support

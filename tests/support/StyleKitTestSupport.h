@@ -3,7 +3,7 @@
 // and colour checks.
 
 #include "graphics/NSImage.h"
-#include "tests/platform/graphics/GraphicsTestSupport.h"
+#include "support/GraphicsTestSupport.h"
 
 #include <cstdlib>
 #include <memory>
