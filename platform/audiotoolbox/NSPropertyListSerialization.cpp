@@ -4,12 +4,11 @@
 
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <initializer_list>
-#include <limits>
 #include <memory>
 #include <plist/plist.h>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -57,64 +56,205 @@ bool allSpace(std::string_view s) noexcept {
     return trimmed(s).empty();
 }
 
-/// A plain decimal integer within 64 bits: optional sign, no leading zeros (libplist would read them
-/// as octal), no hexadecimal.
-bool isPlainInteger(std::string_view s) noexcept {
+/// A plain decimal integer within 64 bits: optional sign, no leading zeros (which some readers take for
+/// octal), no hexadecimal.
+std::optional<std::int64_t> plainInteger(std::string_view s) noexcept {
     std::string_view digits = s;
     if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
         digits.remove_prefix(1);
     }
     if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) {
-        return false;
+        return std::nullopt;
     }
     for (char c : digits) {
         if (c < '0' || c > '9') {
-            return false;
+            return std::nullopt;
         }
     }
-    if (!s.empty() && s.front() == '+') {
+    if (s.front() == '+') {
         s.remove_prefix(1);
     }
     std::int64_t value = 0;
     const std::from_chars_result r = std::from_chars(s.data(), s.data() + s.size(), value);
-    return r.ec == std::errc{} && r.ptr == s.data() + s.size();
+    if (r.ec != std::errc{} || r.ptr != s.data() + s.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
-/// A decimal real, an infinity or a NaN (no hexadecimal); out-of-range magnitudes are accepted
-/// (they read as infinity or zero).
-bool isReal(std::string_view s) noexcept {
-    if (!s.empty() && s.front() == '+') {
-        s.remove_prefix(1);
+/// A decimal real, an infinity or a NaN (no hexadecimal), read in the C locale; out-of-range magnitudes
+/// read as an infinity or zero.
+std::optional<double> decimalReal(std::string_view s) {
+    std::string_view magnitude = s;
+    if (!magnitude.empty() && (magnitude.front() == '+' || magnitude.front() == '-')) {
+        magnitude.remove_prefix(1);
     }
-    if (s.empty()) {
-        return false;
+    if (magnitude.size() >= 2 && magnitude[0] == '0' && (magnitude[1] == 'x' || magnitude[1] == 'X')) {
+        return std::nullopt;
     }
-    double value = 0.0;
-    const std::from_chars_result r = std::from_chars(s.data(), s.data() + s.size(), value);
-    return (r.ec == std::errc{} || r.ec == std::errc::result_out_of_range) && r.ptr == s.data() + s.size();
+    return support::parseDouble(std::string(s), support::Overflow::infinity);
 }
 
-bool isBase64(std::string_view s) noexcept {
-    for (char c : s) {
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                        c == '+' || c == '/' || c == '=' || isXMLSpace(c);
-        if (!ok) {
-            return false;
+int base64Value(char c) noexcept {
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    return c == '+' ? 62 : c == '/' ? 63 : -1;
+}
+
+/// The bytes of base64 text, white space ignored: groups of four symbols, of which the last one or two
+/// may be '=' padding; the last group may leave its padding out. None for anything else.
+std::optional<PropertyList::Data> base64Bytes(std::string_view text) {
+    PropertyList::Data bytes;
+    std::uint32_t bits = 0;
+    int symbols = 0;
+    int padding = 0;
+    const auto endGroup = [&] {
+        const std::uint32_t group = bits << (6 * (4 - symbols));
+        for (int k = 0; k < symbols - 1 - padding; ++k) {
+            bytes.push_back(static_cast<std::uint8_t>(group >> (16 - 8 * k)));
+        }
+        bits = 0;
+        symbols = 0;
+        padding = 0;
+    };
+    for (char c : text) {
+        if (isXMLSpace(c)) {
+            continue;
+        }
+        const int value = base64Value(c);
+        if (c == '=' ? symbols < 2 : value < 0 || padding > 0) {
+            return std::nullopt; // padding too early, a symbol after padding, or no base64 symbol
+        }
+        padding += c == '=' ? 1 : 0;
+        bits = bits << 6 | static_cast<std::uint32_t>(c == '=' ? 0 : value);
+        if (++symbols == 4) {
+            endGroup();
         }
     }
-    return true;
+    if (symbols == 1) {
+        return std::nullopt; // six bits make no byte
+    }
+    if (symbols > 1) {
+        endGroup();
+    }
+    return bytes;
 }
 
-/// Checks the structure of an XML property list before libplist reads it: libplist is lenient
-/// (it reads "abc" as the integer 0, drops a key without a value, ignores text after the root) and
-/// recurses without limit on nesting. This scanner follows the elements, refuses what libplist would
-/// read into something else than the text says, and limits the nesting.
-class StructureChecker {
-public:
-    explicit StructureChecker(std::string_view xml) : xml_(xml) {}
+void appendUTF8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    const int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(lead[continuations] | (c >> (6 * continuations)));
+    for (int k = continuations - 1; k >= 0; --k) {
+        out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    }
+}
 
-    /// An error message, or none when the structure is sound.
-    std::optional<std::string> check() {
+/// The character a reference names (what stands between '&' and ';'): one of XML's five entities, or a
+/// decimal or hexadecimal character number from 1 to 0x10FFFF. None for anything else.
+std::optional<std::uint32_t> referencedCharacter(std::string_view name) noexcept {
+    constexpr std::pair<std::string_view, char> entities[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    for (const auto& [entity, c] : entities) {
+        if (name == entity) {
+            return static_cast<std::uint32_t>(c);
+        }
+    }
+    if (name.size() < 2 || name.front() != '#') {
+        return std::nullopt;
+    }
+    name.remove_prefix(1);
+    std::uint32_t base = 10;
+    if (name.front() == 'x' || name.front() == 'X') {
+        base = 16;
+        name.remove_prefix(1);
+    }
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    std::uint32_t value = 0;
+    for (char c : name) {
+        const std::uint32_t digit =
+            c >= '0' && c <= '9'                 ? static_cast<std::uint32_t>(c - '0')
+            : base == 16 && c >= 'a' && c <= 'f' ? static_cast<std::uint32_t>(c - 'a' + 10)
+            : base == 16 && c >= 'A' && c <= 'F' ? static_cast<std::uint32_t>(c - 'A' + 10)
+                                                 : base;
+        if (digit >= base) {
+            return std::nullopt;
+        }
+        value = value * base + digit;
+        if (value > 0x10FFFF) {
+            return std::nullopt;
+        }
+    }
+    return value != 0 ? std::optional<std::uint32_t>(value) : std::nullopt;
+}
+
+/// Appends character data to a text, references replaced by their characters; an error for a '&' that
+/// starts no known reference and for a NUL character.
+std::optional<std::string> appendCharacterData(std::string& out, std::string_view data) {
+    while (!data.empty()) {
+        const std::size_t special = data.find_first_of(std::string_view("&\0", 2));
+        out.append(data.substr(0, special));
+        if (special == std::string_view::npos) {
+            break;
+        }
+        if (data[special] == '\0') {
+            return "a NUL character in a text";
+        }
+        const std::size_t semicolon = data.find(';', special);
+        const std::string_view name = semicolon == std::string_view::npos
+                                          ? std::string_view()
+                                          : data.substr(special + 1, semicolon - special - 1);
+        const std::optional<std::uint32_t> c = referencedCharacter(name);
+        if (!c) {
+            return joined({"a '&' that starts no known reference: \"", data.substr(special, 20), "\""});
+        }
+        appendUTF8(out, *c);
+        data.remove_prefix(semicolon + 1);
+    }
+    return std::nullopt;
+}
+
+/// Reads an XML property list in one pass, building the value as its elements close. It follows the
+/// elements, refuses what is not a well-formed property list or would read as something else than the
+/// text says, and limits the nesting of arrays and dictionaries.
+class Reader {
+public:
+    explicit Reader(std::string_view xml) : xml_(xml) {}
+
+    /// The value, or none and an error message in `error`.
+    std::optional<PropertyList> read(std::string& error) {
+        if (std::optional<std::string> failure = readElements()) {
+            error = std::move(*failure);
+            return std::nullopt;
+        }
+        return std::move(root_);
+    }
+
+private:
+    enum class Kind { Plist, Dict, Array, Key, String, Integer, Real, Boolean, Data, Date };
+    struct Level {
+        Kind kind;
+        std::string_view name;
+        std::size_t contentStart;
+        bool expectKey = true; // dictionaries: the next child must be a key
+        bool hasValue = false; // <plist>: it holds its value
+        PropertyList value{};  // arrays and dictionaries: the value so far; <plist>: its value
+        std::string text{};    // texts and keys: the text so far; dictionaries: the key awaiting its value
+    };
+
+    std::optional<std::string> readElements() {
         std::size_t i = startsWith(0, "\xEF\xBB\xBF") ? 3 : 0; // a UTF-8 byte-order mark
         while (i < xml_.size()) {
             if (xml_[i] != '<') {
@@ -122,7 +262,12 @@ public:
                 if (j == std::string_view::npos) {
                     j = xml_.size();
                 }
-                if (!insideScalar() && !allSpace(xml_.substr(i, j - i))) {
+                const std::string_view data = xml_.substr(i, j - i);
+                if (insideText()) {
+                    if (std::optional<std::string> error = appendCharacterData(stack_.back().text, data)) {
+                        return error;
+                    }
+                } else if (!insideScalar() && !allSpace(data)) {
                     return "text outside a value";
                 }
                 i = j;
@@ -130,16 +275,18 @@ public:
             }
             std::optional<std::string> error;
             if (startsWith(i, "<?")) {
-                error = skipPast(i, "?>", "an unterminated processing instruction");
-            } else if (startsWith(i, "<!--")) {
-                error = skipPast(i, "-->", "an unterminated comment");
-            } else if (startsWith(i, "<![CDATA[")) {
-                if (!insideScalar()) {
-                    return "text outside a value";
+                if (insideText()) {
+                    return "a processing instruction inside a text";
                 }
-                error = skipPast(i, "]]>", "an unterminated CDATA section");
-            } else if (startsWith(i, "<!")) {
+                error = skipPast(i, "<?", "?>", "an unterminated processing instruction");
+            } else if (startsWith(i, "<!--")) {
+                error = skipPast(i, "<!--", "-->", "an unterminated comment");
+            } else if (startsWith(i, "<![CDATA[")) {
+                error = characterSection(i);
+            } else if (startsWith(i, "<!DOCTYPE")) {
                 error = skipDeclaration(i);
+            } else if (startsWith(i, "<!")) {
+                return "an unknown declaration";
             } else if (startsWith(i, "</")) {
                 error = closeElement(i);
             } else {
@@ -152,43 +299,23 @@ public:
         if (!stack_.empty()) {
             return joined({"the text ends inside <", stack_.back().name, ">"});
         }
-        if (!rootDone_) {
+        if (!root_) {
             return "no value";
         }
         return std::nullopt;
     }
 
-private:
-    enum class Kind { Plist, Dict, Array, Key, String, Integer, Real, Boolean, Data, Date };
-    struct Level {
-        Kind kind;
-        std::string_view name;
-        std::size_t contentStart;
-        bool expectKey = true; // dictionaries: the next child must be a key
-        bool hasValue = false; // <plist>: it holds its value
-    };
-
     static std::optional<Kind> kindOf(std::string_view name) noexcept {
-        if (name == "plist")
-            return Kind::Plist;
-        if (name == "dict")
-            return Kind::Dict;
-        if (name == "array")
-            return Kind::Array;
-        if (name == "key")
-            return Kind::Key;
-        if (name == "string")
-            return Kind::String;
-        if (name == "integer")
-            return Kind::Integer;
-        if (name == "real")
-            return Kind::Real;
-        if (name == "true" || name == "false")
-            return Kind::Boolean;
-        if (name == "data")
-            return Kind::Data;
-        if (name == "date")
-            return Kind::Date;
+        constexpr std::pair<std::string_view, Kind> kinds[] = {
+            {"plist", Kind::Plist}, {"dict", Kind::Dict},     {"array", Kind::Array},
+            {"key", Kind::Key},     {"string", Kind::String}, {"integer", Kind::Integer},
+            {"real", Kind::Real},   {"true", Kind::Boolean},  {"false", Kind::Boolean},
+            {"data", Kind::Data},   {"date", Kind::Date}};
+        for (const auto& [elementName, kind] : kinds) {
+            if (name == elementName) {
+                return kind;
+            }
+        }
         return std::nullopt;
     }
 
@@ -198,23 +325,49 @@ private:
 
     bool insideScalar() const noexcept { return !stack_.empty() && !isContainer(stack_.back().kind); }
 
+    /// Inside a text or a key, whose character data this reader collects.
+    bool insideText() const noexcept {
+        return !stack_.empty() && (stack_.back().kind == Kind::String || stack_.back().kind == Kind::Key);
+    }
+
     bool startsWith(std::size_t i, std::string_view prefix) const noexcept {
         return xml_.substr(i, prefix.size()) == prefix;
     }
 
-    std::optional<std::string> skipPast(std::size_t& i, std::string_view terminator,
+    /// Moves `i` from the `opening` of a section past its `closing`.
+    std::optional<std::string> skipPast(std::size_t& i, std::string_view opening, std::string_view closing,
                                         const char* error) const {
-        const std::size_t j = xml_.find(terminator, i + 2);
+        const std::size_t j = xml_.find(closing, i + opening.size());
         if (j == std::string_view::npos) {
             return error;
         }
-        i = j + terminator.size();
+        i = j + closing.size();
+        return std::nullopt;
+    }
+
+    /// <![CDATA[…]]>: inside a text, its characters as they stand.
+    std::optional<std::string> characterSection(std::size_t& i) {
+        if (!insideScalar()) {
+            return "text outside a value";
+        }
+        const std::size_t start = i + 9;
+        if (std::optional<std::string> error =
+                skipPast(i, "<![CDATA[", "]]>", "an unterminated CDATA section")) {
+            return error;
+        }
+        if (insideText()) {
+            const std::string_view data = xml_.substr(start, i - 3 - start);
+            if (data.find('\0') != std::string_view::npos) {
+                return "a NUL character in a text";
+            }
+            stack_.back().text.append(data);
+        }
         return std::nullopt;
     }
 
     /// <!DOCTYPE …>, with an internal subset in brackets and quoted texts.
     std::optional<std::string> skipDeclaration(std::size_t& i) const {
-        if (!stack_.empty() || rootDone_) {
+        if (!stack_.empty() || root_) {
             return "a declaration inside the document";
         }
         char quote = 0;
@@ -250,6 +403,8 @@ private:
             } else if (c == '>') {
                 end = j;
                 break;
+            } else if (c == '<' || (c == '/' && j + 1 < xml_.size() && xml_[j + 1] != '>')) {
+                return joined({"a '", std::string_view(&xml_[j], 1), "' inside a tag"});
             }
         }
         if (end == std::string_view::npos) {
@@ -265,27 +420,25 @@ private:
         if (!kind) {
             return joined({"an unknown element <", name, ">"});
         }
-        if (rootDone_) {
+        if (root_) {
             return "content after the end of the property list";
         }
         if (std::optional<std::string> error = adopt(*kind, name)) {
             return error;
         }
         Level level{*kind, name, end + 1};
-        if (selfClosing) {
-            if (std::optional<std::string> error = finish(level, {})) {
-                return error;
-            }
-            rootDone_ = stack_.empty();
-        } else {
-            if (*kind == Kind::Dict || *kind == Kind::Array) {
-                if (++containerDepth_ > NSPropertyListSerialization::maximumDepth) {
-                    return "arrays and dictionaries nested too deeply";
-                }
-            }
-            stack_.push_back(level);
+        if (*kind == Kind::Array) {
+            level.value = PropertyList::Array{};
         }
         i = end + 1;
+        if (selfClosing) {
+            return close(std::move(level), {});
+        }
+        if ((*kind == Kind::Dict || *kind == Kind::Array) &&
+            ++containerDepth_ > NSPropertyListSerialization::maximumDepth) {
+            return "arrays and dictionaries nested too deeply";
+        }
+        stack_.push_back(std::move(level));
         return std::nullopt;
     }
 
@@ -332,144 +485,109 @@ private:
         if (end == std::string_view::npos) {
             return "an unterminated tag";
         }
-        const std::string_view name = trimmed(xml_.substr(i + 2, end - i - 2));
+        std::string_view name = xml_.substr(i + 2, end - i - 2);
+        while (!name.empty() && isXMLSpace(name.back())) {
+            name.remove_suffix(1);
+        }
         if (stack_.empty() || stack_.back().name != name) {
             return joined({"a mismatched closing tag </", name, ">"});
         }
-        const Level level = stack_.back();
+        Level level = std::move(stack_.back());
         stack_.pop_back();
         if (level.kind == Kind::Dict || level.kind == Kind::Array) {
             --containerDepth_;
         }
-        if (std::optional<std::string> error =
-                finish(level, xml_.substr(level.contentStart, i - level.contentStart))) {
+        const std::string_view content = xml_.substr(level.contentStart, i - level.contentStart);
+        i = end + 1;
+        return close(std::move(level), content);
+    }
+
+    /// Finishes an element whose content (as it stands in the text) is `content`, and hands its value
+    /// to the element around it.
+    std::optional<std::string> close(Level level, std::string_view content) {
+        if (level.kind == Kind::Key) {
+            stack_.back().text = std::move(level.text); // adopt() has seen that a dictionary holds it
+            return std::nullopt;
+        }
+        PropertyList value;
+        if (std::optional<std::string> error = valueOf(level, content, value)) {
             return error;
         }
-        rootDone_ = stack_.empty();
-        i = end + 1;
+        if (stack_.empty()) {
+            root_ = std::move(value);
+            return std::nullopt;
+        }
+        Level& parent = stack_.back();
+        if (parent.kind == Kind::Array) {
+            parent.value.array()->push_back(std::move(value));
+        } else if (parent.kind == Kind::Dict) {
+            parent.value.dictionary()->set(std::move(parent.text), std::move(value));
+            parent.text.clear();
+        } else {
+            parent.value = std::move(value);
+        }
         return std::nullopt;
     }
 
-    /// Checks a finished element and its text.
-    static std::optional<std::string> finish(const Level& level, std::string_view content) {
+    /// The value of a finished element other than a key, or an error.
+    static std::optional<std::string> valueOf(Level& level, std::string_view content, PropertyList& value) {
         const std::string_view text = trimmed(content);
         switch (level.kind) {
         case Kind::Plist:
-            return level.hasValue ? std::nullopt : std::optional<std::string>("an empty <plist>");
-        case Kind::Dict:
-            return level.expectKey ? std::nullopt
-                                   : std::optional<std::string>("a key without a value in a dictionary");
-        case Kind::Integer:
-            return isPlainInteger(text)
-                       ? std::nullopt
-                       : std::optional<std::string>(joined(
-                             {"an integer that is not a 64-bit decimal: \"", text.substr(0, 40), "\""}));
-        case Kind::Real:
-            return isReal(text) ? std::nullopt
-                                : std::optional<std::string>(
-                                      joined({"a real that is not a number: \"", text.substr(0, 40), "\""}));
-        case Kind::Boolean:
-            return text.empty() ? std::nullopt : std::optional<std::string>("text inside a boolean");
-        case Kind::Data:
-            return isBase64(text) ? std::nullopt : std::optional<std::string>("data that is not base64");
-        default:
+            if (!level.hasValue) {
+                return "an empty <plist>";
+            }
+            value = std::move(level.value);
             return std::nullopt;
+        case Kind::Dict:
+            if (!level.expectKey) {
+                return "a key without a value in a dictionary";
+            }
+            value = std::move(level.value);
+            return std::nullopt;
+        case Kind::Array:
+            value = std::move(level.value);
+            return std::nullopt;
+        case Kind::String:
+            value = std::move(level.text);
+            return std::nullopt;
+        case Kind::Integer:
+            if (const std::optional<std::int64_t> integer = plainInteger(text)) {
+                value = *integer;
+                return std::nullopt;
+            }
+            return joined({"an integer that is not a 64-bit decimal: \"", text.substr(0, 40), "\""});
+        case Kind::Real:
+            if (const std::optional<double> real = decimalReal(text)) {
+                value = *real;
+                return std::nullopt;
+            }
+            return joined({"a real that is not a number: \"", text.substr(0, 40), "\""});
+        case Kind::Boolean:
+            if (!text.empty()) {
+                return "text inside a boolean";
+            }
+            value = level.name == "true";
+            return std::nullopt;
+        case Kind::Data:
+            if (std::optional<PropertyList::Data> bytes = base64Bytes(content)) {
+                value = std::move(*bytes);
+                return std::nullopt;
+            }
+            return "data that is not base64";
+        case Kind::Date:
+            return "a date, which this reader does not support";
+        case Kind::Key:
+            break;
         }
+        return "a key outside a dictionary";
     }
 
     std::string_view xml_;
     std::vector<Level> stack_;
     std::size_t containerDepth_ = 0;
-    bool rootDone_ = false;
+    std::optional<PropertyList> root_;
 };
-
-std::optional<PropertyList> fromNode(plist_t node, std::size_t depth, std::string& error) {
-    if (node == nullptr) {
-        error = "a missing value";
-        return std::nullopt;
-    }
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        std::uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return PropertyList(value != 0);
-    }
-    case PLIST_UINT: {
-        std::uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        // libplist keeps every integer in 64 bits; the checker let through only signed 64-bit values.
-        return PropertyList(static_cast<std::int64_t>(value));
-    }
-    case PLIST_REAL: {
-        double value = 0.0;
-        plist_get_real_val(node, &value);
-        return PropertyList(value);
-    }
-    case PLIST_STRING: {
-        std::uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return PropertyList(std::string(text != nullptr ? text : "", text != nullptr ? length : 0));
-    }
-    case PLIST_DATA: {
-        std::uint64_t length = 0;
-        const char* bytes = plist_get_data_ptr(node, &length);
-        PropertyList::Data data;
-        if (bytes != nullptr) {
-            data.assign(reinterpret_cast<const std::uint8_t*>(bytes),
-                        reinterpret_cast<const std::uint8_t*>(bytes) + length);
-        }
-        return PropertyList(std::move(data));
-    }
-    case PLIST_ARRAY: {
-        if (depth > NSPropertyListSerialization::maximumDepth) {
-            error = "arrays and dictionaries nested too deeply";
-            return std::nullopt;
-        }
-        PropertyList::Array array;
-        const std::uint32_t size = plist_array_get_size(node);
-        array.reserve(size);
-        for (std::uint32_t k = 0; k < size; ++k) {
-            std::optional<PropertyList> item = fromNode(plist_array_get_item(node, k), depth + 1, error);
-            if (!item) {
-                return std::nullopt;
-            }
-            array.push_back(std::move(*item));
-        }
-        return PropertyList(std::move(array));
-    }
-    case PLIST_DICT: {
-        if (depth > NSPropertyListSerialization::maximumDepth) {
-            error = "arrays and dictionaries nested too deeply";
-            return std::nullopt;
-        }
-        PropertyListDictionary dictionary;
-        plist_dict_iter iterator = nullptr;
-        plist_dict_new_iter(node, &iterator);
-        std::unique_ptr<void, decltype(&std::free)> iteratorOwner(iterator, &std::free);
-        for (;;) {
-            char* key = nullptr;
-            plist_t value = nullptr;
-            plist_dict_next_item(node, iterator, &key, &value);
-            std::unique_ptr<char, decltype(&std::free)> keyOwner(key, &std::free);
-            if (key == nullptr) {
-                break;
-            }
-            std::optional<PropertyList> item = fromNode(value, depth + 1, error);
-            if (!item) {
-                return std::nullopt;
-            }
-            dictionary.set(std::string(key), std::move(*item));
-        }
-        return PropertyList(std::move(dictionary));
-    }
-    case PLIST_DATE:
-        error = "a date, which this reader does not support";
-        return std::nullopt;
-    default:
-        error = "a value of a type this reader does not support";
-        return std::nullopt;
-    }
-}
 
 /// The libplist node of a value, or null with `error` for texts that hold a NUL character and for
 /// nesting that the reader would refuse.
@@ -532,27 +650,8 @@ PlistPtr toNode(const PropertyList& value, std::size_t depth, std::string& error
 
 std::optional<PropertyList> NSPropertyListSerialization::propertyListWithData(std::string_view xml,
                                                                               NSError* outError) {
-    if (xml.size() > std::numeric_limits<std::uint32_t>::max()) {
-        return readFailure(outError, "the text is too long");
-    }
-    if (std::optional<std::string> error = StructureChecker(xml).check()) {
-        return readFailure(outError, *error);
-    }
-    if (xml.substr(0, 3) == "\xEF\xBB\xBF") {
-        xml.remove_prefix(3); // libplist refuses a byte-order mark
-    }
-    PlistPtr root;
-    {
-        support::CLocaleScope locale; // libplist reads and writes numbers by the thread's locale
-        plist_t node = nullptr;
-        plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &node);
-        root.reset(node);
-    }
-    if (!root) {
-        return readFailure(outError, "the XML is malformed");
-    }
     std::string error;
-    std::optional<PropertyList> value = fromNode(root.get(), 1, error);
+    std::optional<PropertyList> value = Reader(xml).read(error);
     if (!value) {
         return readFailure(outError, error);
     }
@@ -579,7 +678,7 @@ std::optional<std::string> NSPropertyListSerialization::dataWithPropertyList(con
     char* xml = nullptr;
     std::uint32_t length = 0;
     if (root) {
-        support::CLocaleScope locale; // libplist reads and writes numbers by the thread's locale
+        support::CLocaleScope locale; // libplist writes numbers by the thread's locale
         plist_to_xml(root.get(), &xml, &length);
     } else if (error.empty()) {
         error = "libplist could not make a value";

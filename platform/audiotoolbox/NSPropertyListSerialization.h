@@ -1,5 +1,5 @@
 #pragma once
-/// Reading and writing property lists in the XML property-list format (on libplist).
+/// Reading and writing property lists in the XML property-list format (writing on libplist).
 
 #include <cstddef>
 #include <optional>
@@ -11,12 +11,13 @@
 
 namespace platform {
 
-/// Converts property lists to and from XML property-list text. Reading is strict: it refuses,
-/// with an error in NSCocoaErrorDomain (NSPropertyListReadCorruptError), text that is not a
+/// Converts property lists to and from XML property-list text. Reading is strict and takes one pass: it
+/// refuses, with an error in NSCocoaErrorDomain (NSPropertyListReadCorruptError), text that is not a
 /// well-formed XML property list, integers that are not plain decimals within 64 bits, reals that are
-/// not numbers, data that is not base64, keys without values, anything after the root value, value
-/// types that PropertyList does not hold (dates, UIDs) and nesting deeper than maximumDepth. Reading
-/// and writing use the C locale whatever the process locale. Not real-time safe (allocates).
+/// not numbers, data that is not base64, texts holding a NUL character or a '&' that starts no known
+/// reference, keys without values, anything after the root value, dates (which PropertyList does not
+/// hold) and nesting deeper than maximumDepth. Reading and writing use the C locale whatever the
+/// process locale. Not real-time safe (allocates).
 class NSPropertyListSerialization {
 public:
     /// The deepest nesting of arrays and dictionaries accepted (the root counts as one level).

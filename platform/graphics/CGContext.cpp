@@ -7,19 +7,15 @@ namespace platform {
 
 CGContext::CGContext(cairo_t* cr) : cr_(cairo_reference(cr)), state_{State{{0, 0, 0, 1}, {0, 0, 0, 1}}} {}
 
-CGContext::~CGContext() {
-    cairo_destroy(cr_);
-}
-
 void CGContext::saveGState() {
-    cairo_save(cr_);
+    cairo_save(cairo());
     state_.push_back(state_.back());
 }
 
 void CGContext::restoreGState() {
     if (state_.size() > 1) {
         state_.pop_back();
-        cairo_restore(cr_);
+        cairo_restore(cairo());
     }
 }
 
@@ -101,10 +97,8 @@ void CGContextScaleCTM(CGContextRef c, CGFloat sx, CGFloat sy) {
 
 std::shared_ptr<CGContext> CGBitmapContextCreate(std::size_t pixelsWide, std::size_t pixelsHigh) {
     CGImage bitmap(pixelsWide, pixelsHigh);
-    cairo_t* cr = cairo_create(bitmap.cairoSurface());
-    auto context = std::make_shared<CGContext>(cr);
-    cairo_destroy(cr);
-    return context;
+    const CairoHandle cr(cairo_create(bitmap.cairoSurface()));
+    return std::make_shared<CGContext>(cr.get());
 }
 
 std::shared_ptr<CGImage> CGBitmapContextCreateImage(CGContextRef c) {
@@ -118,11 +112,12 @@ std::shared_ptr<CGImage> CGBitmapContextCreateImage(CGContextRef c) {
     const int w = cairo_image_surface_get_width(target);
     const int h = cairo_image_surface_get_height(target);
     auto copy = std::make_shared<CGImage>(static_cast<std::size_t>(w), static_cast<std::size_t>(h));
-    cairo_t* cr = cairo_create(copy->cairoSurface());
-    cairo_set_source_surface(cr, target, 0, 0);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
+    {
+        const CairoHandle cr(cairo_create(copy->cairoSurface()));
+        cairo_set_source_surface(cr.get(), target, 0, 0);
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr.get());
+    }
     cairo_surface_flush(copy->cairoSurface());
     return copy;
 }

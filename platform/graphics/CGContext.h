@@ -2,6 +2,7 @@
 #include "graphics/CGColor.h"
 #include "graphics/CGGeometry.h"
 #include "graphics/CGImage.h"
+#include "graphics/CairoHandles.h"
 
 #include <cairo.h>
 
@@ -18,12 +19,11 @@ class CGContext {
 public:
     /// Draws into `cr` (takes a reference to it). Fill and stroke colours start opaque black.
     explicit CGContext(cairo_t* cr);
-    ~CGContext();
     CGContext(const CGContext&) = delete;
     CGContext& operator=(const CGContext&) = delete;
 
     /// The cairo context drawn into.
-    cairo_t* cairo() const { return cr_; }
+    cairo_t* cairo() const { return cr_.get(); }
     /// The current fill colour.
     const CGColor& fillColor() const { return state_.back().fill; }
     /// The current stroke colour.
@@ -42,7 +42,7 @@ private:
         CGColor fill;
         CGColor stroke;
     };
-    cairo_t* cr_;
+    CairoHandle cr_;
     std::vector<State> state_;
 };
 

@@ -1,6 +1,7 @@
 #include "graphics/CGImage.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -16,30 +17,26 @@ CGImage::CGImage(std::size_t pixelsWide, std::size_t pixelsHigh)
     : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, clampedPixels(pixelsWide),
                                           clampedPixels(pixelsHigh))) {}
 
-CGImage::CGImage(cairo_surface_t* surface) : surface_(surface) {}
-
-CGImage::~CGImage() {
-    cairo_surface_destroy(surface_);
-}
+CGImage::CGImage(CairoSurfaceHandle surface) : surface_(std::move(surface)) {}
 
 std::size_t CGImage::width() const {
-    return static_cast<std::size_t>(std::max(0, cairo_image_surface_get_width(surface_)));
+    return static_cast<std::size_t>(std::max(0, cairo_image_surface_get_width(cairoSurface())));
 }
 
 std::size_t CGImage::height() const {
-    return static_cast<std::size_t>(std::max(0, cairo_image_surface_get_height(surface_)));
+    return static_cast<std::size_t>(std::max(0, cairo_image_surface_get_height(cairoSurface())));
 }
 
 CGImagePixel CGImage::pixelAt(std::size_t x, std::size_t y) const {
     if (x >= width() || y >= height()) {
         return {};
     }
-    cairo_surface_flush(surface_);
-    const unsigned char* data = cairo_image_surface_get_data(surface_);
+    cairo_surface_flush(cairoSurface());
+    const unsigned char* data = cairo_image_surface_get_data(cairoSurface());
     if (data == nullptr) {
         return {};
     }
-    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface_));
+    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(cairoSurface()));
     std::uint32_t argb = 0;
     std::copy_n(data + y * stride + x * 4, 4, reinterpret_cast<unsigned char*>(&argb));
     const auto a = static_cast<std::uint8_t>(argb >> 24);
@@ -57,9 +54,9 @@ bool CGImage::writePNG(const std::string& path) const {
     if (width() == 0 || height() == 0) {
         // PNG has no empty images: write one transparent pixel in its place.
         CGImage one(1, 1);
-        return cairo_surface_write_to_png(one.surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        return cairo_surface_write_to_png(one.cairoSurface(), path.c_str()) == CAIRO_STATUS_SUCCESS;
     }
-    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return cairo_surface_write_to_png(cairoSurface(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace platform

@@ -1,4 +1,6 @@
 #pragma once
+#include "graphics/CairoHandles.h"
+
 #include <cairo.h>
 
 #include <cstddef>
@@ -21,9 +23,8 @@ class CGImage {
 public:
     /// A fully transparent bitmap of the given size in pixels (each clamped to 0 to 32767). Allocates.
     CGImage(std::size_t pixelsWide, std::size_t pixelsHigh);
-    /// Takes over a reference to an image surface. Allocates nothing.
-    explicit CGImage(cairo_surface_t* surface);
-    ~CGImage();
+    /// Takes over an image surface. Allocates nothing.
+    explicit CGImage(CairoSurfaceHandle surface);
     CGImage(const CGImage&) = delete;
     CGImage& operator=(const CGImage&) = delete;
 
@@ -37,10 +38,10 @@ public:
     /// images); false when it cannot be written. Blocking I/O.
     bool writePNG(const std::string& path) const;
     /// The cairo image surface holding the pixels, for painting the bitmap elsewhere.
-    cairo_surface_t* cairoSurface() const { return surface_; }
+    cairo_surface_t* cairoSurface() const { return surface_.get(); }
 
 private:
-    cairo_surface_t* surface_;
+    CairoSurfaceHandle surface_;
 };
 
 } // namespace platform

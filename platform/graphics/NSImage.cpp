@@ -52,7 +52,7 @@ void NSImage::drawInRect(CGRect rect) const {
         return;
     }
     cairo_t* cr = target->cairo();
-    cairo_save(cr);
+    const CairoStateScope saved(cr);
     // Map the image's top-left, y-down canvas onto the rectangle, upright in the target's convention.
     if (context->isFlipped()) {
         cairo_translate(cr, r.minX(), r.minY());
@@ -63,19 +63,13 @@ void NSImage::drawInRect(CGRect rect) const {
     }
     cairo_rectangle(cr, 0, 0, std::fabs(size_.width), std::fabs(size_.height));
     cairo_clip(cr);
-    cairo_push_group(cr);
-    bool drew = false;
-    {
-        auto inner = std::make_shared<CGContext>(cr);
-        drew = runHandler(inner, rect);
-    }
-    cairo_pattern_t* group = cairo_pop_group(cr);
+    CairoGroupScope group(cr);
+    const bool drew = runHandler(std::make_shared<CGContext>(cr), rect);
+    const CairoPatternHandle drawing = group.pop();
     if (drew) {
-        cairo_set_source(cr, group);
+        cairo_set_source(cr, drawing.get());
         cairo_paint(cr);
     }
-    cairo_pattern_destroy(group);
-    cairo_restore(cr);
 }
 
 std::shared_ptr<CGImage> NSImage::CGImageForProposedRect(const CGRect* proposedDestRect,
@@ -93,21 +87,18 @@ std::shared_ptr<CGImage> NSImage::CGImageForProposedRect(const CGRect* proposedD
     if (bitmap->width() == 0 || bitmap->height() == 0 || !usable(size_.width) || !usable(size_.height)) {
         return bitmap;
     }
-    cairo_t* cr = cairo_create(bitmap->cairoSurface());
-    cairo_scale(cr, density * dest.width() / std::fabs(size_.width),
-                density * dest.height() / std::fabs(size_.height));
     bool drew = false;
     {
-        auto cg = std::make_shared<CGContext>(cr);
-        drew = runHandler(cg, dest);
+        const CairoHandle cr(cairo_create(bitmap->cairoSurface()));
+        cairo_scale(cr.get(), density * dest.width() / std::fabs(size_.width),
+                    density * dest.height() / std::fabs(size_.height));
+        drew = runHandler(std::make_shared<CGContext>(cr.get()), dest);
     }
-    cairo_destroy(cr);
     if (!drew) {
         // The handler reported failure: whatever it drew is discarded.
-        cairo_t* clear = cairo_create(bitmap->cairoSurface());
-        cairo_set_operator(clear, CAIRO_OPERATOR_CLEAR);
-        cairo_paint(clear);
-        cairo_destroy(clear);
+        const CairoHandle clear(cairo_create(bitmap->cairoSurface()));
+        cairo_set_operator(clear.get(), CAIRO_OPERATOR_CLEAR);
+        cairo_paint(clear.get());
     }
     cairo_surface_flush(bitmap->cairoSurface());
     return bitmap;

@@ -92,6 +92,12 @@ TEST(NSPropertyListSerialization, ReadingRefusesMalformedText) {
         plist(""),
         nested(static_cast<int>(NSPropertyListSerialization::maximumDepth) + 1),
         nested(200000),
+        plist(std::string("<string>a\0b</string>", 20)),
+        plist("<string>a&</string>"),
+        plist("<string>&ampx;</string>"),
+        plist("<real>+-1</real>"),
+        plist("<data>AAECA</data>"),
+        plist("<data>=AAA</data>"),
     };
     for (const std::string& text : refused) {
         NSError error;
@@ -117,6 +123,7 @@ TEST(NSPropertyListSerialization, ReadingAcceptsWhatWritersProduce) {
          PropertyList::Array{100.0, -std::numeric_limits<double>::infinity()}},
         {plist("<string><![CDATA[x<y]]>&amp;&#65;</string>"), "x<y&A"},
         {plist("<data>AAEC\n\t/w==</data>"), PropertyList::Data{0, 1, 2, 255}},
+        {plist("<data>AAECAw</data>"), PropertyList::Data{0, 1, 2, 3}},
         {plist("<dict><key></key><string/></dict>"), PropertyListDictionary{{"", ""}}},
         {plist("<dict><key>a</key><true/><key>a</key><false/></dict>"), PropertyListDictionary{{"a", false}}},
     };

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <stdexcept>
 #include <vector>
 
 using namespace platform;
@@ -104,6 +105,25 @@ TEST(NSImage, DrawsScaledIntoTheDestinationAndUpright) {
         EXPECT_EQ(pixels->pixelAt(105, 5).alpha, 0) << flippedTarget;
         EXPECT_EQ(pixels->pixelAt(5, 105).alpha, 0) << flippedTarget;
     }
+}
+
+// A handler that throws leaves nothing behind: no leaked context or bitmap (the sanitized build's leak
+// checker fails the test), no current context, and the target still draws normally afterwards.
+TEST(NSImage, ThrowingHandlerLeaksNothingAndLeavesTheTargetUsable) {
+    const auto image = NSImage::imageWithSize({20, 20}, true, [](CGRect r) -> bool {
+        fillTopLeftQuarter(r);
+        throw std::runtime_error("handler failed");
+    });
+    EXPECT_THROW(image->CGImageForProposedRect(nullptr, nullptr, nullptr), std::runtime_error);
+    EXPECT_EQ(NSGraphicsContext::current(), nullptr);
+
+    CurrentBitmap target(20, 20);
+    NSGraphicsContext* outer = NSGraphicsContext::current();
+    EXPECT_THROW(image->drawInRect(CGRect(0, 0, 20, 20)), std::runtime_error);
+    EXPECT_EQ(NSGraphicsContext::current(), outer);
+    CGContextSetFillColorWithColor(target.context(), {0, 0, 1, 1});
+    CGContextFillRect(target.context(), CGRect(0, 0, 20, 20));
+    EXPECT_TRUE(near(target.image()->pixelAt(15, 15), 0, 0, 255, 255));
 }
 
 TEST(CGImage, WritesAPNGFile) {
