@@ -1,6 +1,7 @@
 #include "ui/Compositor.h"
 
 #include "graphics/CGContext.h"
+#include "graphics/CairoHandles.h"
 #include "graphics/NSGraphicsContext.h"
 #include "ui/CALayer.h"
 #include "ui/NSView.h"
@@ -158,10 +159,11 @@ std::shared_ptr<CGImage> Compositor::renderView(NSView& view, CGFloat pixelDensi
     if (image->width() == 0 || image->height() == 0) {
         return image;
     }
-    cairo_t* cr = cairo_create(image->cairoSurface());
-    cairo_scale(cr, pixelDensity, pixelDensity);
-    drawView(view, cr);
-    cairo_destroy(cr);
+    {
+        const CairoHandle cr(cairo_create(image->cairoSurface()));
+        cairo_scale(cr.get(), pixelDensity, pixelDensity);
+        drawView(view, cr.get());
+    }
     cairo_surface_flush(image->cairoSurface());
     return image;
 }
@@ -172,15 +174,16 @@ void Compositor::drawWindow(NSWindow& window, cairo_t* cr, CGFloat pixelDensity)
     }
     window.layoutIfNeeded();
     const CGSize size = window.contentSize();
-    cairo_save(cr);
-    cairo_scale(cr, pixelDensity, pixelDensity);
-    cairo_rectangle(cr, 0, 0, size.width, size.height);
-    cairo_set_source_rgb(cr, windowBackgroundGrey, windowBackgroundGrey, windowBackgroundGrey);
-    cairo_fill(cr);
-    if (window.contentView()) {
-        drawView(*window.contentView(), cr);
+    {
+        const CairoStateScope state(cr);
+        cairo_scale(cr, pixelDensity, pixelDensity);
+        cairo_rectangle(cr, 0, 0, size.width, size.height);
+        cairo_set_source_rgb(cr, windowBackgroundGrey, windowBackgroundGrey, windowBackgroundGrey);
+        cairo_fill(cr);
+        if (window.contentView()) {
+            drawView(*window.contentView(), cr);
+        }
     }
-    cairo_restore(cr);
     window.didDisplay();
 }
 
@@ -191,9 +194,10 @@ std::shared_ptr<CGImage> Compositor::renderWindow(NSWindow& window, CGFloat pixe
     const CGSize size = window.contentSize();
     auto image =
         std::make_shared<CGImage>(pixels(size.width, pixelDensity), pixels(size.height, pixelDensity));
-    cairo_t* cr = cairo_create(image->cairoSurface());
-    drawWindow(window, cr, pixelDensity);
-    cairo_destroy(cr);
+    {
+        const CairoHandle cr(cairo_create(image->cairoSurface()));
+        drawWindow(window, cr.get(), pixelDensity);
+    }
     cairo_surface_flush(image->cairoSurface());
     return image;
 }

@@ -1,5 +1,6 @@
 #include "ui/x11/X11Backend.h"
 
+#include "graphics/CairoHandles.h"
 #include "ui/Compositor.h"
 #include "ui/DispatchQueue.h"
 #include "ui/NSApplication.h"
@@ -205,9 +206,9 @@ private:
     int width_ = 1, height_ = 1, x_ = 0, y_ = 0;
     bool wantsFocus_ = false;
 
-    cairo_surface_t* bitmap_ = nullptr;
+    CairoSurfaceHandle bitmap_;
     Pixmap pixmap_ = 0;
-    cairo_surface_t* pixmapSurface_ = nullptr;
+    CairoSurfaceHandle pixmapSurface_;
     int bufferWidth_ = 0, bufferHeight_ = 0;
     GC gc_ = nullptr;
 };
@@ -292,14 +293,8 @@ void X11WindowBackend::createNative() {
 }
 
 void X11WindowBackend::destroyNative() {
-    if (pixmapSurface_ != nullptr) {
-        cairo_surface_destroy(pixmapSurface_);
-        pixmapSurface_ = nullptr;
-    }
-    if (bitmap_ != nullptr) {
-        cairo_surface_destroy(bitmap_);
-        bitmap_ = nullptr;
-    }
+    pixmapSurface_.reset();
+    bitmap_.reset();
     if (xwindow_ == 0) {
         return;
     }
@@ -405,35 +400,33 @@ void X11WindowBackend::draw() {
     const int w = toPixels(size.width, density_);
     const int h = toPixels(size.height, density_);
     if (bitmap_ == nullptr || w != bufferWidth_ || h != bufferHeight_) {
-        if (pixmapSurface_ != nullptr) {
-            cairo_surface_destroy(pixmapSurface_);
-        }
-        if (bitmap_ != nullptr) {
-            cairo_surface_destroy(bitmap_);
-        }
+        pixmapSurface_.reset();
+        bitmap_.reset();
         if (pixmap_ != 0) {
             XFreePixmap(d, pixmap_);
         }
         const int screen = DefaultScreen(d);
-        bitmap_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        bitmap_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
         pixmap_ = XCreatePixmap(d, xwindow_, static_cast<unsigned>(w), static_cast<unsigned>(h),
                                 static_cast<unsigned>(DefaultDepth(d, screen)));
-        pixmapSurface_ = cairo_xlib_surface_create(d, pixmap_, DefaultVisual(d, screen), w, h);
+        pixmapSurface_.reset(cairo_xlib_surface_create(d, pixmap_, DefaultVisual(d, screen), w, h));
         bufferWidth_ = w;
         bufferHeight_ = h;
     }
     // The compositor draws into a client-side bitmap, the same pixels as the offscreen back end's; the
     // bitmap goes to the server's pixmap whole, then to the window in one copy.
-    cairo_t* cr = cairo_create(bitmap_);
-    Compositor::drawWindow(window_, cr, density_);
-    cairo_destroy(cr);
-    cairo_surface_flush(bitmap_);
-    cairo_t* upload = cairo_create(pixmapSurface_);
-    cairo_set_operator(upload, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(upload, bitmap_, 0, 0);
-    cairo_paint(upload);
-    cairo_destroy(upload);
-    cairo_surface_flush(pixmapSurface_);
+    {
+        const CairoHandle cr(cairo_create(bitmap_.get()));
+        Compositor::drawWindow(window_, cr.get(), density_);
+    }
+    cairo_surface_flush(bitmap_.get());
+    {
+        const CairoHandle upload(cairo_create(pixmapSurface_.get()));
+        cairo_set_operator(upload.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(upload.get(), bitmap_.get(), 0, 0);
+        cairo_paint(upload.get());
+    }
+    cairo_surface_flush(pixmapSurface_.get());
     XCopyArea(d, pixmap_, xwindow_, gc_, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, 0);
 }
 
