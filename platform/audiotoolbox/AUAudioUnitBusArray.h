@@ -36,8 +36,6 @@ public:
     const std::shared_ptr<AUAudioUnitBus>& operator[](std::size_t index) const noexcept {
         return busses_[index];
     }
-    auto begin() const noexcept { return busses_.begin(); }
-    auto end() const noexcept { return busses_.end(); }
 
 private:
     AUAudioUnitBusType busType_;

@@ -10,9 +10,7 @@ using OSStatus = std::int32_t;
 /// Result of render blocks and of the unit's fallible calls: 0 for success, a negative code otherwise.
 using AUAudioUnitStatus = OSStatus;
 using NSInteger = std::int64_t;
-using NSUInteger = std::uint64_t;
 using AUAudioFrameCount = std::uint32_t;
-using AUAudioChannelCount = std::uint32_t;
 using AUEventSampleTime = std::int64_t;
 using AUParameterAddress = std::uint64_t;
 using AUValue = float;

@@ -30,11 +30,9 @@ public:
 
     /// Number of entries.
     std::size_t size() const noexcept;
-    bool empty() const noexcept;
     /// The value under `key`, or null.
     const PropertyList* find(std::string_view key) const noexcept;
     PropertyList* find(std::string_view key) noexcept;
-    bool contains(std::string_view key) const noexcept { return find(key) != nullptr; }
     /// Sets the value under `key`, replacing any. Allocates.
     void set(std::string key, PropertyList value);
     /// Removes the entry under `key`; returns whether there was one.
@@ -100,9 +98,6 @@ private:
 // Defined here, where PropertyList is complete: the entries' pair type needs it.
 inline std::size_t PropertyListDictionary::size() const noexcept {
     return entries_.size();
-}
-inline bool PropertyListDictionary::empty() const noexcept {
-    return entries_.empty();
 }
 
 } // namespace platform

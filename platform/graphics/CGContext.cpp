@@ -5,19 +5,7 @@
 
 namespace platform {
 
-CGContext::CGContext(cairo_t* cr) : cr_(cairo_reference(cr)), state_{State{{0, 0, 0, 1}, {0, 0, 0, 1}}} {}
-
-void CGContext::saveGState() {
-    cairo_save(cairo());
-    state_.push_back(state_.back());
-}
-
-void CGContext::restoreGState() {
-    if (state_.size() > 1) {
-        state_.pop_back();
-        cairo_restore(cairo());
-    }
-}
+CGContext::CGContext(cairo_t* cr) : cr_(cairo_reference(cr)) {}
 
 void CGContextSetFillColorWithColor(CGContextRef c, const CGColor& color) {
     if (c != nullptr) {
@@ -69,18 +57,6 @@ void CGContextFillRect(CGContextRef c, CGRect rect) {
     cairo_new_path(c->cairo());
     cairo_rectangle(c->cairo(), rect.minX(), rect.minY(), rect.width(), rect.height());
     fillWithFillColor(*c);
-}
-
-void CGContextSaveGState(CGContextRef c) {
-    if (c != nullptr) {
-        c->saveGState();
-    }
-}
-
-void CGContextRestoreGState(CGContextRef c) {
-    if (c != nullptr) {
-        c->restoreGState();
-    }
 }
 
 void CGContextTranslateCTM(CGContextRef c, CGFloat tx, CGFloat ty) {

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
 
 namespace platform {
 
@@ -25,25 +24,18 @@ public:
     /// The cairo context drawn into.
     cairo_t* cairo() const { return cr_.get(); }
     /// The current fill colour.
-    const CGColor& fillColor() const { return state_.back().fill; }
+    const CGColor& fillColor() const { return fill_; }
     /// The current stroke colour.
-    const CGColor& strokeColor() const { return state_.back().stroke; }
+    const CGColor& strokeColor() const { return stroke_; }
     /// Makes `color` the fill colour.
-    void setFillColor(const CGColor& color) { state_.back().fill = color; }
+    void setFillColor(const CGColor& color) { fill_ = color; }
     /// Makes `color` the stroke colour.
-    void setStrokeColor(const CGColor& color) { state_.back().stroke = color; }
-    /// Pushes the graphics state (colours, transform, clip). Allocates.
-    void saveGState();
-    /// Pops the graphics state pushed last; does nothing when none was pushed.
-    void restoreGState();
+    void setStrokeColor(const CGColor& color) { stroke_ = color; }
 
 private:
-    struct State {
-        CGColor fill;
-        CGColor stroke;
-    };
     CairoHandle cr_;
-    std::vector<State> state_;
+    CGColor fill_{0, 0, 0, 1};
+    CGColor stroke_{0, 0, 0, 1};
 };
 
 /// Reference to a context, as the platform passes it; null for none.
@@ -58,10 +50,6 @@ void CGContextSetStrokeColorWithColor(CGContextRef c, const CGColor& color);
 void CGContextFillEllipseInRect(CGContextRef c, CGRect rect);
 /// Fills the (standardized) rectangle with the fill colour.
 void CGContextFillRect(CGContextRef c, CGRect rect);
-/// Pushes the graphics state.
-void CGContextSaveGState(CGContextRef c);
-/// Pops the graphics state.
-void CGContextRestoreGState(CGContextRef c);
 /// Moves the user-space origin by (tx, ty).
 void CGContextTranslateCTM(CGContextRef c, CGFloat tx, CGFloat ty);
 /// Scales user space; a zero or non-finite factor is ignored (it would make the context unusable).

@@ -62,42 +62,11 @@ struct CGRect {
     friend bool operator==(const CGRect&, const CGRect&) = default;
 };
 
-/// Rectangle from origin and size.
-constexpr CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
-    return {x, y, width, height};
-}
-
 /// Standardized rectangle shrunk by dx on the left and on the right and by dy at the top and at the
 /// bottom (grown for negative insets).
 inline CGRect CGRectInset(CGRect rect, CGFloat dx, CGFloat dy) {
     const CGRect r = rect.standardized();
     return {r.origin.x + dx, r.origin.y + dy, r.size.width - 2 * dx, r.size.height - 2 * dy};
-}
-
-/// The C accessors, standardized like the members.
-inline CGFloat CGRectGetMinX(CGRect r) {
-    return r.minX();
-}
-inline CGFloat CGRectGetMinY(CGRect r) {
-    return r.minY();
-}
-inline CGFloat CGRectGetMaxX(CGRect r) {
-    return r.maxX();
-}
-inline CGFloat CGRectGetMaxY(CGRect r) {
-    return r.maxY();
-}
-inline CGFloat CGRectGetMidX(CGRect r) {
-    return r.midX();
-}
-inline CGFloat CGRectGetMidY(CGRect r) {
-    return r.midY();
-}
-inline CGFloat CGRectGetWidth(CGRect r) {
-    return r.width();
-}
-inline CGFloat CGRectGetHeight(CGRect r) {
-    return r.height();
 }
 
 } // namespace platform

@@ -29,8 +29,6 @@ public:
 
     /// Size in points.
     CGFloat pointSize() const { return size_; }
-    /// Weight on the platform's scale.
-    NSFontWeight weight() const { return weight_; }
     /// The weight on the CSS/OpenType scale (100 to 900) that text layout asks fontconfig for.
     int cssWeight() const;
     /// The comma-separated family list asked of fontconfig, first choice first.

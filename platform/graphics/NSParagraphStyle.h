@@ -4,7 +4,6 @@ namespace platform {
 
 /// Horizontal alignment of text, with the platform's values.
 enum NSTextAlignment : int {
-    NSTextAlignmentLeft = 0,
     NSTextAlignmentRight = 1,
     NSTextAlignmentCenter = 2,
     NSTextAlignmentJustified = 3,

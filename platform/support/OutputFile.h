@@ -40,8 +40,6 @@ public:
     /// Writes `bytes` and commits.
     void writeAll(const std::string& bytes);
 
-    const std::string& path() const { return path_; }
-
 private:
     [[noreturn]] void fail(const std::string& why) const;
 

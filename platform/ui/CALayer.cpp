@@ -22,11 +22,6 @@ void CALayer::setNeedsDisplay() {
     }
 }
 
-CGRect CALayer::frame() const {
-    const CGRect b = bounds_.standardized();
-    return {position_.x - b.width() * 0.5, position_.y - b.height() * 0.5, b.width(), b.height()};
-}
-
 void CALayer::setBounds(CGRect bounds) {
     bounds_ = bounds;
     setNeedsDisplay();
@@ -49,11 +44,6 @@ void CALayer::setBackgroundColor(std::optional<CGColor> color) {
 
 void CALayer::setTransform(const CATransform3D& transform) {
     transform_ = transform;
-    setNeedsDisplay();
-}
-
-void CALayer::setHidden(bool hidden) {
-    hidden_ = hidden;
     setNeedsDisplay();
 }
 

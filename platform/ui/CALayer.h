@@ -34,10 +34,6 @@ public:
     /// Where the layer's centre sits in the superlayer's space.
     CGPoint position() const { return position_; }
     void setPosition(CGPoint position);
-    /// The anchor point, in unit coordinates of the bounds: always the centre (0.5, 0.5).
-    CGPoint anchorPoint() const { return {0.5, 0.5}; }
-    /// The bounds centred on the position, in the superlayer's space, before the transform.
-    CGRect frame() const;
 
     /// The bitmap shown, stretched to the bounds; null for none.
     const std::shared_ptr<CGImage>& contents() const { return contents_; }
@@ -48,9 +44,6 @@ public:
     /// The transform about the position; replaces the earlier one.
     const CATransform3D& transform() const { return transform_; }
     void setTransform(const CATransform3D& transform);
-    /// A hidden layer and its sublayers are not drawn.
-    bool isHidden() const { return hidden_; }
-    void setHidden(bool hidden);
 
     /// The sublayers, bottom first.
     const std::vector<std::shared_ptr<CALayer>>& sublayers() const { return sublayers_; }
@@ -58,11 +51,6 @@ public:
     void addSublayer(std::shared_ptr<CALayer> layer);
     /// Detaches the layer from its superlayer; nothing when it has none.
     void removeFromSuperlayer();
-    /// The layer this one is a sublayer of, or null.
-    CALayer* superlayer() const { return superlayer_; }
-
-    /// The view this layer backs, or null (for sublayers and free layers).
-    NSView* hostingView() const { return hostingView_; }
 
 private:
     friend class NSView;
@@ -74,10 +62,9 @@ private:
     std::shared_ptr<CGImage> contents_;
     std::optional<CGColor> backgroundColor_;
     CATransform3D transform_;
-    bool hidden_ = false;
     std::vector<std::shared_ptr<CALayer>> sublayers_;
-    CALayer* superlayer_ = nullptr;
-    NSView* hostingView_ = nullptr;
+    CALayer* superlayer_ = nullptr; ///< the layer this one is a sublayer of, or null
+    NSView* hostingView_ = nullptr; ///< the view this layer backs, or null (sublayers, free layers)
 };
 
 } // namespace platform

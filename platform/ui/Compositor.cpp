@@ -116,9 +116,6 @@ void drawTree(NSView& view, cairo_t* cr) {
 } // namespace
 
 void Compositor::drawLayer(const CALayer& layer, cairo_t* cr, bool yDown) {
-    if (layer.isHidden()) {
-        return;
-    }
     const CGRect b = layer.bounds().standardized();
     const CGPoint p = layer.position();
     const CGAffineTransform t = CATransform3DGetAffineTransform(layer.transform());

@@ -49,9 +49,7 @@ void NSApplication::run() {
     NSApplicationBackend& b = backend();
     finishLaunching();
     if (!terminating_) {
-        running_ = true;
         b.run(*this);
-        running_ = false;
     }
     terminating_ = false;
 }

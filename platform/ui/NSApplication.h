@@ -30,11 +30,9 @@ public:
     virtual void applicationWillTerminate(const NSNotification&) {}
 };
 
-/// Activation policies, with the platform's values; the stand-in records the policy only.
+/// Activation policies, with the platform's values; the stand-in has no Dock or menu bar to change.
 enum NSApplicationActivationPolicy : long {
     NSApplicationActivationPolicyRegular = 0,
-    NSApplicationActivationPolicyAccessory = 1,
-    NSApplicationActivationPolicyProhibited = 2,
 };
 
 /// Stand-in for the platform's application object: one per process (the library is shared, so a host
@@ -49,12 +47,8 @@ public:
 
     void setDelegate(std::weak_ptr<NSApplicationDelegate> delegate) { delegate_ = std::move(delegate); }
     std::shared_ptr<NSApplicationDelegate> delegate() const { return delegate_.lock(); }
-    /// Records the policy; true.
-    bool setActivationPolicy(NSApplicationActivationPolicy policy) {
-        policy_ = policy;
-        return true;
-    }
-    NSApplicationActivationPolicy activationPolicy() const { return policy_; }
+    /// Accepts any policy (there is nothing for it to change); true.
+    bool setActivationPolicy(NSApplicationActivationPolicy) { return true; }
     void setMainMenu(std::shared_ptr<NSMenu> menu) { mainMenu_ = std::move(menu); }
     const std::shared_ptr<NSMenu>& mainMenu() const { return mainMenu_; }
 
@@ -62,8 +56,6 @@ public:
     void run();
     /// Tells the delegate that launching finished, the first time only.
     void finishLaunching();
-    /// True between run() starting its loop and terminate:.
-    bool isRunning() const { return running_; }
     /// Ends the application: tells the delegate, then makes run() return (at once when not running).
     void terminate(const void* sender = nullptr);
     /// Sends `action` without a target to the application's own responders: "terminate:" terminates.
@@ -86,8 +78,7 @@ public:
     void windowDidShow(NSWindow& window);
     void windowDidHide(NSWindow& window);
     void windowDidClose(NSWindow& window);
-    /// Windows alive (shown or not) that depend on the back end.
-    int liveWindowCount() const { return liveWindows_; }
+    /// Counts the windows alive (shown or not) that depend on the back end.
     void windowCreated() { ++liveWindows_; }
     void windowDestroyed() { --liveWindows_; }
 
@@ -99,12 +90,10 @@ private:
     ~NSApplication();
 
     std::weak_ptr<NSApplicationDelegate> delegate_;
-    NSApplicationActivationPolicy policy_ = NSApplicationActivationPolicyRegular;
     std::shared_ptr<NSMenu> mainMenu_;
     std::vector<std::shared_ptr<NSWindow>> windows_;
     std::unique_ptr<NSApplicationBackend> backend_;
     bool launched_ = false;
-    bool running_ = false;
     bool terminating_ = false;
     int liveWindows_ = 0;
 };

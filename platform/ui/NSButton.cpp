@@ -74,9 +74,6 @@ void NSButton::setHighlighted(bool highlighted) {
 }
 
 void NSButton::mouseDown(const NSEvent&) {
-    if (!isEnabled()) {
-        return;
-    }
     tracking_ = true;
     setHighlighted(true);
 }

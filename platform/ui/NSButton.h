@@ -8,7 +8,6 @@ namespace platform {
 
 /// Button behaviours, with the platform's values.
 enum NSButtonType : unsigned {
-    NSButtonTypeMomentaryLight = 0,
     NSButtonTypePushOnPushOff = 1,
     NSButtonTypeToggle = 2,
     NSButtonTypeSwitch = 3,
@@ -23,10 +22,6 @@ enum NSCellImagePosition : unsigned {
     NSNoImage = 0,
     NSImageOnly = 1,
     NSImageLeft = 2,
-    NSImageRight = 3,
-    NSImageBelow = 4,
-    NSImageAbove = 5,
-    NSImageOverlaps = 6,
 };
 
 /// A control's state, with the platform's values.
@@ -43,11 +38,8 @@ class NSButton : public NSControl {
 public:
     using NSControl::NSControl;
 
-    NSButtonType buttonType() const { return type_; }
     void setButtonType(NSButtonType type);
-    bool isBordered() const { return bordered_; }
     void setBordered(bool bordered);
-    NSCellImagePosition imagePosition() const { return imagePosition_; }
     void setImagePosition(NSCellImagePosition position);
     const std::shared_ptr<NSImage>& image() const { return image_; }
     void setImage(std::shared_ptr<NSImage> image);
@@ -67,9 +59,6 @@ public:
     void mouseDragged(const NSEvent& event) override;
     void mouseUp(const NSEvent& event) override;
 
-    /// True while a press that started on the button is inside it.
-    bool isHighlighted() const { return highlighted_; }
-
 private:
     bool toggles() const;
     void setHighlighted(bool highlighted);
@@ -81,7 +70,7 @@ private:
     std::shared_ptr<NSImage> alternateImage_;
     NSControlStateValue state_ = NSControlStateValueOff;
     bool tracking_ = false;
-    bool highlighted_ = false;
+    bool highlighted_ = false; ///< a press that started on the button is inside it
 };
 
 } // namespace platform

@@ -4,8 +4,8 @@
 
 namespace platform {
 
-/// Stand-in for the platform's control: a view with an enabled flag and a target/action that it sends
-/// when the user acts on it. Main thread only.
+/// Stand-in for the platform's control: a view with a target/action that it sends when the user acts on
+/// it. Main thread only.
 class NSControl : public NSView {
 public:
     using Action = TargetAction<NSControl>;
@@ -13,19 +13,11 @@ public:
 
     /// Target and action (`setTarget:`, `setAction:`).
     void setAction(Action action) { action_ = std::move(action); }
-    const Action& action() const { return action_; }
-    /// A disabled control ignores the mouse.
-    bool isEnabled() const { return enabled_; }
-    void setEnabled(bool enabled) {
-        enabled_ = enabled;
-        setNeedsDisplay(true);
-    }
     /// Sends the action with this control as sender; false when there is none or its target is gone.
     bool sendAction() { return action_.send(this); }
 
 private:
     Action action_;
-    bool enabled_ = true;
 };
 
 } // namespace platform

@@ -15,7 +15,6 @@ enum NSEventType : unsigned {
     NSEventTypeMouseMoved = 5,
     NSEventTypeLeftMouseDragged = 6,
     NSEventTypeKeyDown = 10,
-    NSEventTypeKeyUp = 11,
     /// The stand-in's own: the window lost the pointer (another client grabbed it, or the window lost
     /// focus mid-drag). Gestures in progress are cancelled, as Escape cancels them.
     NSEventTypePointerGrabLost = 1000,

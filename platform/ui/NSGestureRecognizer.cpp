@@ -12,18 +12,6 @@ CGFloat distance(CGPoint a, CGPoint b) {
 }
 } // namespace
 
-void NSGestureRecognizer::setEnabled(bool enabled) {
-    if (!enabled && enabled_) {
-        cancelTracking();
-        reset();
-    }
-    enabled_ = enabled;
-}
-
-CGPoint NSGestureRecognizer::locationInView(const NSView* view) const {
-    return view != nullptr ? view->convertPointFromView(location_, nullptr) : location_;
-}
-
 void NSGestureRecognizer::setState(NSGestureRecognizerState state) {
     state_ = state;
     const bool sends =
@@ -32,18 +20,6 @@ void NSGestureRecognizer::setState(NSGestureRecognizerState state) {
     if (sends) {
         action_.send(this);
     }
-}
-
-void NSGestureRecognizer::mouseDown(const NSEvent& event) {
-    noteLocation(event);
-}
-
-void NSGestureRecognizer::mouseDragged(const NSEvent& event) {
-    noteLocation(event);
-}
-
-void NSGestureRecognizer::mouseUp(const NSEvent& event) {
-    noteLocation(event);
 }
 
 void NSGestureRecognizer::cancelTracking() {
@@ -66,7 +42,6 @@ CGPoint NSPanGestureRecognizer::translationInView(const NSView* view) const {
 }
 
 void NSPanGestureRecognizer::mouseDown(const NSEvent& event) {
-    NSGestureRecognizer::mouseDown(event);
     pressed_ = true;
     start_ = current_ = event.locationInWindow;
 }
@@ -75,7 +50,6 @@ void NSPanGestureRecognizer::mouseDragged(const NSEvent& event) {
     if (!pressed_) {
         return;
     }
-    NSGestureRecognizer::mouseDragged(event);
     current_ = event.locationInWindow;
     if (state() == NSGestureRecognizerStatePossible) {
         if (current_.x != start_.x || current_.y != start_.y) {
@@ -90,7 +64,6 @@ void NSPanGestureRecognizer::mouseUp(const NSEvent& event) {
     if (!pressed_) {
         return;
     }
-    NSGestureRecognizer::mouseUp(event);
     pressed_ = false;
     current_ = event.locationInWindow;
     if (state() == NSGestureRecognizerStateBegan || state() == NSGestureRecognizerStateChanged) {
@@ -106,7 +79,6 @@ void NSPanGestureRecognizer::reset() {
 }
 
 void NSClickGestureRecognizer::mouseDown(const NSEvent& event) {
-    NSGestureRecognizer::mouseDown(event);
     pressed_ = true;
     pressLocation_ = event.locationInWindow;
 }
@@ -115,7 +87,6 @@ void NSClickGestureRecognizer::mouseDragged(const NSEvent& event) {
     if (!pressed_) {
         return;
     }
-    NSGestureRecognizer::mouseDragged(event);
     if (state() == NSGestureRecognizerStatePossible &&
         distance(event.locationInWindow, pressLocation_) > allowableMovement) {
         setState(NSGestureRecognizerStateFailed);
@@ -126,7 +97,6 @@ void NSClickGestureRecognizer::mouseUp(const NSEvent& event) {
     if (!pressed_) {
         return;
     }
-    NSGestureRecognizer::mouseUp(event);
     pressed_ = false;
     if (state() != NSGestureRecognizerStatePossible) {
         return;

@@ -15,7 +15,6 @@ enum NSGestureRecognizerState : long {
     NSGestureRecognizerStateEnded = 3,
     NSGestureRecognizerStateCancelled = 4,
     NSGestureRecognizerStateFailed = 5,
-    NSGestureRecognizerStateRecognized = NSGestureRecognizerStateEnded,
 };
 
 /// Stand-in for the platform's gesture recogniser: attached to a view, it sees the mouse and key events
@@ -27,28 +26,18 @@ class NSGestureRecognizer {
 public:
     using Action = TargetAction<NSGestureRecognizer>;
 
+    /// A recogniser sending `action` (`initWithTarget:action:`).
     explicit NSGestureRecognizer(Action action = {}) : action_(std::move(action)) {}
     virtual ~NSGestureRecognizer() = default;
     NSGestureRecognizer(const NSGestureRecognizer&) = delete;
     NSGestureRecognizer& operator=(const NSGestureRecognizer&) = delete;
 
     NSGestureRecognizerState state() const { return state_; }
-    /// The view the recogniser is attached to, or null.
-    NSView* view() const { return view_; }
-    /// Target and action (`initWithTarget:action:`, `setTarget:`, `setAction:`).
-    void setAction(Action action) { action_ = std::move(action); }
-    const Action& action() const { return action_; }
-    /// A disabled recogniser sees no events; disabling one in progress cancels it.
-    bool isEnabled() const { return enabled_; }
-    void setEnabled(bool enabled);
-    /// The pointer's location at the last event seen, in `view`'s coordinates (window coordinates when
-    /// `view` is null).
-    CGPoint locationInView(const NSView* view) const;
 
-    /// Event entry, called by the window's dispatch (not by the system's code).
-    virtual void mouseDown(const NSEvent& event);
-    virtual void mouseDragged(const NSEvent& event);
-    virtual void mouseUp(const NSEvent& event);
+    /// Event entry, called by the window's dispatch (not by the system's code). Nothing by default.
+    virtual void mouseDown(const NSEvent&) {}
+    virtual void mouseDragged(const NSEvent&) {}
+    virtual void mouseUp(const NSEvent&) {}
     /// Escape, or the pointer lost: a gesture in progress (began or changed) is cancelled.
     virtual void cancelTracking();
     /// Back to possible, forgetting the gesture; the window calls it after ended, cancelled or failed.
@@ -57,17 +46,14 @@ public:
 protected:
     /// Moves to `state` and sends the action where the platform would.
     void setState(NSGestureRecognizerState state);
-    void noteLocation(const NSEvent& event) { location_ = event.locationInWindow; }
     /// True for gestures that go through began and changed (pan), false for discrete ones (click).
     virtual bool isContinuous() const = 0;
 
 private:
     friend class NSView;
     NSGestureRecognizerState state_ = NSGestureRecognizerStatePossible;
-    NSView* view_ = nullptr;
+    NSView* view_ = nullptr; ///< the view the recogniser is attached to, or null
     Action action_;
-    bool enabled_ = true;
-    CGPoint location_;
 };
 
 /// Stand-in for the platform's pan recogniser (left button): begins at the first movement with the button
@@ -105,7 +91,6 @@ public:
     /// Farthest a press may travel and still be a click, in points.
     static constexpr CGFloat allowableMovement = 4;
 
-    long numberOfClicksRequired() const { return clicksRequired_; }
     void setNumberOfClicksRequired(long clicks) { clicksRequired_ = clicks < 1 ? 1 : clicks; }
 
     void mouseDown(const NSEvent& event) override;

@@ -10,7 +10,6 @@ namespace platform {
 enum NSImageScaling : unsigned {
     NSImageScaleProportionallyDown = 0,
     NSImageScaleAxesIndependently = 1,
-    NSImageScaleNone = 2,
     NSImageScaleProportionallyUpOrDown = 3,
 };
 
@@ -25,7 +24,6 @@ public:
 
     const std::shared_ptr<NSImage>& image() const { return image_; }
     void setImage(std::shared_ptr<NSImage> image);
-    NSImageScaling imageScaling() const { return scaling_; }
     void setImageScaling(NSImageScaling scaling);
 
     /// The image's size, or none without an image.

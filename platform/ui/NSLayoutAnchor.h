@@ -37,8 +37,6 @@ class NSLayoutAnchor {
 public:
     NSLayoutAnchor(std::weak_ptr<NSView> view, NSLayoutAttribute attribute)
         : view_(std::move(view)), attribute_(attribute) {}
-    const std::weak_ptr<NSView>& view() const { return view_; }
-    NSLayoutAttribute attribute() const { return attribute_; }
 
 protected:
     /// first.attribute (relation) other.attribute x multiplier + constant; inactive.
@@ -63,10 +61,6 @@ public:
                                                                           CGFloat constant = 0) const {
         return make(NSLayoutRelationLessThanOrEqual, &anchor, 1, constant);
     }
-    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToAnchor(const Self& anchor,
-                                                                             CGFloat constant = 0) const {
-        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, 1, constant);
-    }
 };
 
 /// A horizontal position anchor (left, right, centre x).
@@ -89,12 +83,6 @@ public:
     std::shared_ptr<NSLayoutConstraint> constraintEqualToConstant(CGFloat constant) const {
         return make(NSLayoutRelationEqual, nullptr, 0, constant);
     }
-    std::shared_ptr<NSLayoutConstraint> constraintLessThanOrEqualToConstant(CGFloat constant) const {
-        return make(NSLayoutRelationLessThanOrEqual, nullptr, 0, constant);
-    }
-    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToConstant(CGFloat constant) const {
-        return make(NSLayoutRelationGreaterThanOrEqual, nullptr, 0, constant);
-    }
     /// `constraintEqualToAnchor:multiplier:constant:`.
     std::shared_ptr<NSLayoutConstraint> constraintEqualToAnchor(const NSLayoutDimension& anchor,
                                                                 CGFloat multiplier = 1,
@@ -106,12 +94,6 @@ public:
                                                                           CGFloat multiplier = 1,
                                                                           CGFloat constant = 0) const {
         return make(NSLayoutRelationLessThanOrEqual, &anchor, multiplier, constant);
-    }
-    /// `constraintGreaterThanOrEqualToAnchor:multiplier:constant:`.
-    std::shared_ptr<NSLayoutConstraint> constraintGreaterThanOrEqualToAnchor(const NSLayoutDimension& anchor,
-                                                                             CGFloat multiplier = 1,
-                                                                             CGFloat constant = 0) const {
-        return make(NSLayoutRelationGreaterThanOrEqual, &anchor, multiplier, constant);
     }
 };
 

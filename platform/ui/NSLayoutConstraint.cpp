@@ -15,15 +15,6 @@ std::shared_ptr<NSLayoutConstraint> NSLayoutAnchor::make(NSLayoutRelation relati
         other != nullptr ? other->attribute_ : NSLayoutAttributeNotAnAttribute, multiplier, constant);
 }
 
-std::shared_ptr<NSLayoutConstraint>
-NSLayoutConstraint::constraintWithItem(const std::shared_ptr<NSView>& item, NSLayoutAttribute attribute,
-                                       NSLayoutRelation relation, const std::shared_ptr<NSView>& toItem,
-                                       NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant) {
-    return std::make_shared<NSLayoutConstraint>(item, attribute, relation, toItem,
-                                                toItem ? toAttribute : NSLayoutAttributeNotAnAttribute,
-                                                multiplier, constant);
-}
-
 void NSLayoutConstraint::activateConstraints(
     std::initializer_list<std::shared_ptr<NSLayoutConstraint>> list) {
     for (const auto& c : list) {
@@ -37,23 +28,6 @@ void NSLayoutConstraint::activateConstraints(const std::vector<std::shared_ptr<N
     for (const auto& c : list) {
         if (c) {
             c->setActive(true);
-        }
-    }
-}
-
-void NSLayoutConstraint::deactivateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& list) {
-    for (const auto& c : list) {
-        if (c) {
-            c->setActive(false);
-        }
-    }
-}
-
-void NSLayoutConstraint::setConstant(CGFloat constant) {
-    constant_ = constant;
-    if (active_) {
-        if (const auto first = first_.lock()) {
-            first->setNeedsLayoutUpward();
         }
     }
 }

@@ -16,16 +16,9 @@ namespace platform {
 /// is ignored. Main thread.
 class NSLayoutConstraint : public std::enable_shared_from_this<NSLayoutConstraint> {
 public:
-    /// `constraintWithItem:attribute:relatedBy:toItem:attribute:multiplier:constant:`; inactive.
-    static std::shared_ptr<NSLayoutConstraint>
-    constraintWithItem(const std::shared_ptr<NSView>& item, NSLayoutAttribute attribute,
-                       NSLayoutRelation relation, const std::shared_ptr<NSView>& toItem,
-                       NSLayoutAttribute toAttribute, CGFloat multiplier, CGFloat constant);
     /// Activates every constraint of the list.
     static void activateConstraints(std::initializer_list<std::shared_ptr<NSLayoutConstraint>> constraints);
     static void activateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints);
-    /// Deactivates every constraint of the list.
-    static void deactivateConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints);
 
     NSView* firstItem() const { return first_.lock().get(); }
     NSLayoutAttribute firstAttribute() const { return firstAttribute_; }
@@ -35,7 +28,6 @@ public:
     NSLayoutAttribute secondAttribute() const { return secondAttribute_; }
     CGFloat multiplier() const { return multiplier_; }
     CGFloat constant() const { return constant_; }
-    void setConstant(CGFloat constant);
     bool isActive() const { return active_; }
     /// Installs the constraint on its first item (or removes it) and asks for layout.
     void setActive(bool active);
@@ -53,11 +45,6 @@ public:
     /// The size `view`'s own constraints give it (equalities with a constant, limited by inequalities with
     /// a constant), else its intrinsic size, else its current size; per axis.
     static CGSize sizeFromConstraints(const NSView& view);
-
-    /// True when the constraint relates to no second item.
-    bool isConstantOnly() const {
-        return second_.expired() && secondAttribute_ == NSLayoutAttributeNotAnAttribute;
-    }
 
 private:
     std::weak_ptr<NSView> first_;

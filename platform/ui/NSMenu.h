@@ -22,14 +22,10 @@ public:
         : title_(std::move(title)), action_(std::move(action)), keyEquivalent_(std::move(keyEquivalent)) {}
 
     const std::string& title() const { return title_; }
-    void setTitle(std::string title) { title_ = std::move(title); }
     const SEL& action() const { return action_; }
-    void setAction(SEL action) { action_ = std::move(action); }
     const std::string& keyEquivalent() const { return keyEquivalent_; }
-    void setKeyEquivalent(std::string key) { keyEquivalent_ = std::move(key); }
-    /// Modifiers the key equivalent needs; Command by default.
-    NSEventModifierFlags keyEquivalentModifierMask() const { return keyMask_; }
-    void setKeyEquivalentModifierMask(NSEventModifierFlags mask) { keyMask_ = mask; }
+    /// Modifiers the key equivalent needs: Command.
+    NSEventModifierFlags keyEquivalentModifierMask() const { return NSEventModifierFlagCommand; }
     const std::shared_ptr<NSMenu>& submenu() const { return submenu_; }
     void setSubmenu(std::shared_ptr<NSMenu> submenu) { submenu_ = std::move(submenu); }
     bool hasSubmenu() const { return submenu_ != nullptr; }
@@ -38,7 +34,6 @@ private:
     std::string title_;
     SEL action_;
     std::string keyEquivalent_;
-    NSEventModifierFlags keyMask_ = NSEventModifierFlagCommand;
     std::shared_ptr<NSMenu> submenu_;
 };
 

@@ -23,7 +23,6 @@ public:
 
     NSUserInterfaceLayoutOrientation orientation() const { return orientation_; }
     void setOrientation(NSUserInterfaceLayoutOrientation orientation);
-    NSLayoutAttribute alignment() const { return alignment_; }
     void setAlignment(NSLayoutAttribute alignment);
     CGFloat spacing() const { return spacing_; }
     void setSpacing(CGFloat spacing);

@@ -81,7 +81,6 @@ public:
     /// Places the subviews whose frames come from constraints (those not translating their autoresizing
     /// mask). Runs when the view's size changed or layout was asked for, before the next drawing.
     virtual void layout();
-    bool needsLayout() const { return needsLayout_; }
     /// Asks for layout of this view before the next drawing.
     void setNeedsLayout(bool flag);
     /// Runs layout, top down, on this view and every view below that needs it; a view controller's
@@ -98,11 +97,7 @@ public:
     /// The active constraints that involve this view (as first or second item).
     const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints() const { return constraints_; }
 
-    NSLayoutXAxisAnchor leftAnchor() { return {weak_from_this(), NSLayoutAttributeLeft}; }
-    NSLayoutXAxisAnchor rightAnchor() { return {weak_from_this(), NSLayoutAttributeRight}; }
     NSLayoutXAxisAnchor centerXAnchor() { return {weak_from_this(), NSLayoutAttributeCenterX}; }
-    NSLayoutYAxisAnchor topAnchor() { return {weak_from_this(), NSLayoutAttributeTop}; }
-    NSLayoutYAxisAnchor bottomAnchor() { return {weak_from_this(), NSLayoutAttributeBottom}; }
     NSLayoutYAxisAnchor centerYAnchor() { return {weak_from_this(), NSLayoutAttributeCenterY}; }
     NSLayoutDimension widthAnchor() { return {weak_from_this(), NSLayoutAttributeWidth}; }
     NSLayoutDimension heightAnchor() { return {weak_from_this(), NSLayoutAttributeHeight}; }
@@ -134,9 +129,6 @@ public:
     virtual void mouseUp(const NSEvent& event);
     virtual void mouseMoved(const NSEvent& event);
     virtual void keyDown(const NSEvent& event);
-
-    /// The view controller whose view this is, or null.
-    NSViewController* viewController() const { return controller_; }
 
     /// Maps a point of this view to its superview's coordinates (to window coordinates, y upward from
     /// its bottom-left corner, when it has none).

@@ -23,8 +23,6 @@ public:
     /// Replaces the view without loading.
     void setView(std::shared_ptr<NSView> view);
     bool isViewLoaded() const { return view_ != nullptr; }
-    /// Loads the view when it is not loaded.
-    void loadViewIfNeeded() { (void)view(); }
 
     /// Makes the view; the default makes an empty view. An override sets it with setView.
     virtual void loadView();

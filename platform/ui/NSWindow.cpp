@@ -66,9 +66,6 @@ void NSWindow::setContentSize(CGSize size) {
     }
     updateBackendFrame();
     setViewsNeedDisplay(true);
-    if (const auto d = delegate()) {
-        d->windowDidResize(*this);
-    }
 }
 
 void NSWindow::setFrameOrigin(CGPoint origin) {
@@ -164,9 +161,6 @@ void NSWindow::close() {
     }
     // The application may hold the last reference; keep the window alive to the end of the call.
     const std::shared_ptr<NSWindow> self = weak_from_this().lock();
-    if (const auto d = delegate()) {
-        d->windowWillClose(*this);
-    }
     if (visible_ && contentController_) {
         contentController_->viewWillDisappear();
     }
@@ -182,9 +176,6 @@ void NSWindow::close() {
 }
 
 void NSWindow::performClose(const void*) {
-    if (const auto d = delegate(); d && !d->windowShouldClose(*this)) {
-        return;
-    }
     close();
 }
 
@@ -275,9 +266,7 @@ void NSWindow::sendEvent(NSEvent event) {
         trackingView_ = hit->weak_from_this();
         for (NSView* v = hit; v != nullptr; v = v->superview()) {
             for (const auto& r : v->gestureRecognizers()) {
-                if (r->isEnabled()) {
-                    trackingRecognizers_.push_back(r);
-                }
+                trackingRecognizers_.push_back(r);
             }
         }
         const auto recognizers = trackingRecognizers_;

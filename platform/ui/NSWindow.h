@@ -12,11 +12,9 @@ class NSGestureRecognizer;
 class NSView;
 class NSViewController;
 class NSWindowBackend;
-class NSWindow;
 
 /// Window styles, with the platform's bit values.
 using NSWindowStyleMask = unsigned long;
-inline constexpr NSWindowStyleMask NSWindowStyleMaskBorderless = 0;
 inline constexpr NSWindowStyleMask NSWindowStyleMaskTitled = 1;
 inline constexpr NSWindowStyleMask NSWindowStyleMaskClosable = 2;
 inline constexpr NSWindowStyleMask NSWindowStyleMaskMiniaturizable = 4;
@@ -24,21 +22,7 @@ inline constexpr NSWindowStyleMask NSWindowStyleMaskResizable = 8;
 
 /// Backing store kinds, with the platform's values; every window of the stand-in is buffered.
 enum NSBackingStoreType : unsigned {
-    NSBackingStoreRetained = 0,
-    NSBackingStoreNonretained = 1,
     NSBackingStoreBuffered = 2,
-};
-
-/// What a window tells its delegate (`NSWindowDelegate`); every member has a default.
-class NSWindowDelegate {
-public:
-    virtual ~NSWindowDelegate() = default;
-    /// Asked when the user clicks the close button; false keeps the window open.
-    virtual bool windowShouldClose(NSWindow&) { return true; }
-    /// Told just before the window closes.
-    virtual void windowWillClose(NSWindow&) {}
-    /// Told after the content size changed (the user resized the window).
-    virtual void windowDidResize(NSWindow&) {}
 };
 
 /// Stand-in for the platform's window: a content rectangle on the screen (points, origin at the screen's
@@ -81,20 +65,16 @@ public:
     /// content size when it has one; the controller sees viewWillAppear/viewDidAppear when the window is
     /// shown and viewWillDisappear/viewDidDisappear when it is hidden or closed.
     void setContentViewController(std::shared_ptr<NSViewController> controller);
-    const std::shared_ptr<NSViewController>& contentViewController() const { return contentController_; }
-
-    void setDelegate(std::weak_ptr<NSWindowDelegate> delegate) { delegate_ = std::move(delegate); }
-    std::shared_ptr<NSWindowDelegate> delegate() const { return delegate_.lock(); }
 
     /// Shows the window in front and makes it the key window.
     void makeKeyAndOrderFront(const void* sender = nullptr);
     /// Hides the window.
     void orderOut(const void* sender = nullptr);
     bool isVisible() const { return visible_; }
-    /// Closes the window: the delegate is told, the back end window goes, and when it was the last
-    /// visible window the application asks its delegate whether to terminate.
+    /// Closes the window: the back end window goes, and when it was the last visible window the
+    /// application asks its delegate whether to terminate.
     void close();
-    /// As the close button: asks the delegate (windowShouldClose), then closes.
+    /// As the close button: closes.
     void performClose(const void* sender = nullptr);
 
     /// The one event entry, for real and injected events alike: stamps the event with this window and
@@ -131,7 +111,6 @@ private:
     std::string title_;
     std::shared_ptr<NSView> contentView_;
     std::shared_ptr<NSViewController> contentController_;
-    std::weak_ptr<NSWindowDelegate> delegate_;
     std::unique_ptr<NSWindowBackend> backend_;
     bool visible_ = false;
     bool closed_ = false;

@@ -114,10 +114,6 @@ void OffscreenBackend::mouseUp(NSView& view, CGPoint point, NSEventModifierFlags
     sendMouse(NSEventTypeLeftMouseUp, view, point, modifiers);
 }
 
-void OffscreenBackend::mouseMoved(NSView& view, CGPoint point) {
-    sendMouse(NSEventTypeMouseMoved, view, point, 0);
-}
-
 void OffscreenBackend::click(NSView& view, CGPoint point, int count) {
     for (int i = 0; i < count; ++i) {
         mouseDown(view, point);

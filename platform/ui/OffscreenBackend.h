@@ -48,7 +48,6 @@ public:
     void mouseDown(NSView& view, CGPoint point, NSEventModifierFlags modifiers = 0);
     void mouseDragged(NSView& view, CGPoint point, NSEventModifierFlags modifiers = 0);
     void mouseUp(NSView& view, CGPoint point, NSEventModifierFlags modifiers = 0);
-    void mouseMoved(NSView& view, CGPoint point);
     /// `count` presses and releases at `point`, as quick clicks.
     void click(NSView& view, CGPoint point, int count = 1);
     /// Press at `from`, `steps` drag events along the straight line to `to`, release at `to`.
@@ -61,9 +60,7 @@ public:
     /// The window loses the pointer.
     void losePointerGrab(NSWindow& window);
 
-    /// The injected events' clock, in seconds.
-    double now() const { return clock_; }
-    /// Moves the clock on (to let the double-click interval pass, say).
+    /// Moves the injected events' clock on (to let the double-click interval pass, say).
     void advanceClock(double seconds) { clock_ += seconds; }
     /// Seconds between successive injected events; 0.016 by default.
     void setEventInterval(double seconds) { interval_ = seconds; }

@@ -24,8 +24,8 @@ struct DSPSplitComplex {
 
 enum vDSP_DFT_Direction : int { vDSP_DFT_FORWARD = +1, vDSP_DFT_INVERSE = -1 };
 
-/// Window flags: full length, not normalised.
-enum : int { vDSP_HANN_DENORM = 0, vDSP_HALF_WINDOW = 1, vDSP_HANN_NORM = 2 };
+/// Window flags (0: full length, not normalised).
+enum : int { vDSP_HALF_WINDOW = 1, vDSP_HANN_NORM = 2 };
 
 struct vDSP_DFT_SetupStruct;
 using vDSP_DFT_Setup = vDSP_DFT_SetupStruct*;
