@@ -23,6 +23,11 @@ struct CGSize {
     CGFloat width = 0;
     CGFloat height = 0;
 
+    /// The zero size.
+    constexpr CGSize() = default;
+    /// Size from a width and a height.
+    constexpr CGSize(CGFloat w, CGFloat h) : width(w), height(h) {}
+
     friend bool operator==(const CGSize&, const CGSize&) = default;
 };
 
