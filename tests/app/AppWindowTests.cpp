@@ -64,7 +64,8 @@ TEST(QuorbelProgram, ShowsItsFixedWindowFromItsBundleWithoutLoadingTheEffectAndE
         ChildProcess program;
         ASSERT_TRUE(
             program.start({bundlePath + "/Contents/MacOS/Quorbel"}, {"DISPLAY=" + server.displayName()}));
-        const XWindowId id = user.findWindow("Quorbel");
+        // Its own window: the previous program's may still be there, with the same title.
+        const XWindowId id = user.findWindow("Quorbel", program.pid());
         ASSERT_NE(id, 0u) << program.output();
         EXPECT_EQ(user.netWmName(id), "Quorbel");
         const XClient::Geometry g = user.geometry(id);

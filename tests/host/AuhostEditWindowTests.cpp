@@ -42,12 +42,11 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     ChildProcess auhost;
     ASSERT_TRUE(auhost.start({AUHOST_PATH, "edit", "--save-state", state.string()},
                              {"DISPLAY=" + server.displayName(), "QUORBEL_UI_SCALE=1"}));
-    const XWindowId window = user.findWindow("Quorbel");
+    const XWindowId window = user.findWindow("Quorbel", auhost.pid());
     ASSERT_NE(window, 0u) << auhost.output();
     const XClient::Geometry g = user.geometry(window);
     ASSERT_EQ(std::vector<int>({g.width, g.height}), std::vector<int>({480, 320})) << "the preferred size";
     EXPECT_FALSE(user.sizeHints(window).hasMaxSize) << "resizable";
-
     // At 480 x 320 the knobs are 115 points: mix at (125.5, 23), feed at (11.5, 23); band-pass, 23 points,
     // at (445.5, 34.5). One pixel per point.
     user.drag(window, 183, 80, 233, 80); // 50 to the right on the mix knob

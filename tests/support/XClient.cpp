@@ -154,7 +154,7 @@ XClient::Geometry XClient::geometry(XWindowId window) {
     return g;
 }
 
-XWindowId XClient::findWindow(const std::string& title, double timeoutSeconds) {
+XWindowId XClient::findWindow(const std::string& title, long pid, double timeoutSeconds) {
     // Depth first through the whole tree: a window manager puts top-level windows inside frames.
     auto search = [&](auto& self, Window parent) -> Window {
         Window root = 0, up = 0;
@@ -171,7 +171,8 @@ XWindowId XClient::findWindow(const std::string& title, double timeoutSeconds) {
                 continue;
             }
             const std::string name = netWmName(children[i]);
-            if (name == title || (name.empty() && wmName(children[i]) == title)) {
+            if ((name == title || (name.empty() && wmName(children[i]) == title)) &&
+                (pid == 0 || property32(children[i], "_NET_WM_PID") == std::vector<long>{pid})) {
                 found = children[i];
             } else {
                 found = self(self, children[i]);

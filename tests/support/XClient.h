@@ -35,8 +35,10 @@ public:
     _XDisplay* display() const { return display_; }
 
     /// A viewable window whose title (_NET_WM_NAME, else WM_NAME) is `title`, searched in the whole tree
-    /// until `timeoutSeconds` pass; 0 when none appeared.
-    XWindowId findWindow(const std::string& title, double timeoutSeconds = 10);
+    /// until `timeoutSeconds` pass; 0 when none appeared. With a `pid`, only a window of that process
+    /// (_NET_WM_PID) counts: the window of a program the test started, never one that a program which
+    /// ended left behind (it stays on the screen until the server has noticed that program's end).
+    XWindowId findWindow(const std::string& title, long pid = 0, double timeoutSeconds = 10);
     /// True when `window` no longer exists or is no longer viewable within `timeoutSeconds`.
     bool waitUntilGone(XWindowId window, double timeoutSeconds = 10);
 

@@ -18,7 +18,8 @@ TEST(X11Program, CtrlQAndTheCloseButtonEachEndItWithStatusZero) {
         ChildProcess program;
         ASSERT_TRUE(program.start({X11_WINDOW_PROGRAM, "program window"},
                                   {"DISPLAY=" + server.displayName(), "QUORBEL_UI_SCALE=2"}));
-        const XWindowId id = user.findWindow("program window");
+        // Its own window: the previous program's may still be there, with the same title.
+        const XWindowId id = user.findWindow("program window", program.pid());
         ASSERT_NE(id, 0u) << program.output();
         // 200 x 100 points at two pixels per point, fixed, in its blue.
         const XClient::Geometry g = user.geometry(id);
