@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -47,6 +48,16 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     const XClient::Geometry g = user.geometry(window);
     ASSERT_EQ(std::vector<int>({g.width, g.height}), std::vector<int>({480, 320})) << "the preferred size";
     EXPECT_FALSE(user.sizeHints(window).hasMaxSize) << "resizable";
+    // The gestures once the panel shows (the yellow 0.925, 0.863, 0.11 in a corner, within a step of
+    // rounding): before its first drawing the program has not laid the panel out yet.
+    platform::CGImagePixel corner;
+    ASSERT_TRUE(eventually([&] {
+        corner = user.screenshot(window)->pixelAt(2, 2);
+        return std::abs(corner.red - 235.9) < 1 && std::abs(corner.green - 220.1) < 1 &&
+               std::abs(corner.blue - 28.1) < 1;
+    })) << int(corner.red)
+        << " " << int(corner.green) << " " << int(corner.blue);
+
     // At 480 x 320 the knobs are 115 points: mix at (125.5, 23), feed at (11.5, 23); band-pass, 23 points,
     // at (445.5, 34.5). One pixel per point.
     user.drag(window, 183, 80, 233, 80); // 50 to the right on the mix knob
