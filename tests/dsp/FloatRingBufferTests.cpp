@@ -56,6 +56,19 @@ TEST(FloatRingBuffer, WriteIntoNearlyFullQueueKeepsWhatFits) {
     EXPECT_EQ(again, ramp(8));
 }
 
+TEST(FloatRingBuffer, ZerosWrapAroundTheEndOfStorageLikeSamples) {
+    FloatRingBuffer q(8);
+    const auto a = ramp(6);
+    q.write(a.data(), 6);
+    q.discard(6);
+    q.writeZeros(4); // slots 6, 7, 0 and 1, over the first samples
+    EXPECT_EQ(q.writePos(), 2);
+    EXPECT_EQ(q.count(), 4);
+    std::vector<float> out(8, -1.0f);
+    q.peekAtWritePosition(out.data(), 8);
+    EXPECT_EQ(out, (std::vector<float>{3, 4, 5, 6, 0, 0, 0, 0}));
+}
+
 TEST(FloatRingBuffer, ReadingMoreThanHeldLeavesTheRestOfTheDestinationAlone) {
     FloatRingBuffer q(8);
     const auto a = ramp(3);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,7 @@ TEST(IIRKernel, SplitCallsFilterAsOneSignal) {
         k.setBandPass(2000.0, 5.0);
         std::vector<float> y = signal;
         k.process(y.data(), split);
+        k.setBandPass(2000.0, 5.0); // a setter keeps the carried samples
         k.process(y.data() + split, 300 - split);
         EXPECT_EQ(y, expected) << "split at " << split;
         EXPECT_EQ(k.carryIn(), whole.carryIn());
@@ -216,6 +218,13 @@ TEST(IIRKernel, ZeroQGivesNaNOnceThenRecoversFromFiniteCarries) {
     for (float v : y) {
         ASSERT_TRUE(std::isfinite(v));
     }
+
+    // Non-finite input samples are carried as 0 too.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    float spoiled[3] = {0.5f, nan, std::numeric_limits<float>::infinity()};
+    k.process(spoiled, 3);
+    EXPECT_EQ(k.carryIn(), (IIRKernel::Carry{0.0f, 0.0f}));
+    EXPECT_EQ(k.carryOut(), (IIRKernel::Carry{0.0f, 0.0f}));
 
     // Clearing the carries keeps the coefficients.
     const IIRKernel::Coefficients before = k.coefficients();

@@ -204,6 +204,49 @@ TEST(QuorKernel, SwishTwistsThePhaseByTheMagnitude) {
         worst = std::max(worst, std::abs(out[t] - 2.0 * w * w * sine(t - 3 * n / 2, twist)));
     }
     EXPECT_LT(worst, 1e-5 * amplitude);
+
+    // The twist takes the magnitude after the bleed's division and before the residue's: bin 116 only
+    // receives bleed (from the silent bin 100), and with purge the residue only divides.
+    const std::size_t target = 116;
+    QuorKernel shaped(13);
+    const double wt = shaped.lowpass()[n / 2 + target];
+    p.bleed = 1.0f;
+    p.residue = 1.0f;
+    p.purge = true;
+    p.swish = 2e-4f;
+    const double turn = static_cast<double>(p.swish) * amplitude * static_cast<double>(n) * wt / 2.0;
+    auto tone = [&](std::size_t t, double shift) {
+        return amplitude *
+               std::sin(kTwoPi * static_cast<double>(target * t % n) / static_cast<double>(n) + shift);
+    };
+    for (std::size_t t = 0; t < in.size(); ++t) {
+        in[t] = static_cast<float>(tone(t, 0.0));
+    }
+    const auto twisted = run(shaped, in, p);
+    worst = 0.0;
+    for (std::size_t t = 2 * n; t < twisted.size(); ++t) {
+        worst = std::max(worst, std::abs(twisted[t] - 2.0 * wt * wt / 4.0 * tone(t - 3 * n / 2, turn)));
+    }
+    EXPECT_LT(worst, 1e-5 * amplitude);
+}
+
+// Without purge the kept spectrum weighs r against 1 for the new one, and is tapered once more each
+// frame: a steady sine settles where L = (A·N·w + r·L)·w / (1 + r).
+TEST(QuorKernel, ResidueWeighsTheKeptSpectrumAgainstTheNewOne) {
+    const std::size_t n = 8192, cycles = 100;
+    const double amplitude = 0.5, r = 3.0;
+    QuorKernel k(13);
+    const double w = k.lowpass()[n / 2 + cycles];
+    QuorDSPParams p = effectsOff();
+    p.residue = static_cast<float>(r);
+    std::vector<float> in(48 * n);
+    for (std::size_t t = 0; t < in.size(); ++t) {
+        in[t] = static_cast<float>(
+            amplitude * std::sin(kTwoPi * static_cast<double>(cycles * t % n) / static_cast<double>(n)));
+    }
+    run(k, in, p, 4096);
+    const double settled = amplitude * static_cast<double>(n) * w * w / (1.0 + r - r * w);
+    EXPECT_NEAR(k.leftover()[cycles], settled, 1e-4 * settled);
 }
 
 TEST(QuorKernel, ConstantInputComesOutSilent) {
@@ -235,22 +278,31 @@ TEST(QuorKernel, FullSmudgeWithoutResidueDelaysByAQuarterFrame) {
 }
 
 // Residue 1 halves each pass through the bucket's loop of N: echoes of 1/2, 1/4, 1/8 … at N/4 + j·N.
+// Residue r in general lets r/(r + 1) of the input in and feeds 1/(r + 1) back: 3/4, 3/16 … for r 3
+// (here in calls longer than the bucket's scratch).
 TEST(QuorKernel, FullSmudgeWithResidueGivesTheEchoTrain) {
-    QuorDSPParams p = effectsOff();
-    p.smudge = 1.0f;
-    p.residue = 1.0f;
-    QuorKernel k(13);
-    const std::size_t t0 = 1000;
-    std::vector<float> in(50000, 0.0f);
-    in[t0] = 1.0f;
-    const auto out = run(k, in, p, 1024);
-    std::vector<float> expected(in.size(), 0.0f);
-    float echo = 0.5f;
-    for (std::size_t t = t0 + 2048; t < in.size(); t += 8192, echo *= 0.5f) {
-        expected[t] = echo;
+    struct Case {
+        float residue, first, feedback, third;
+        std::size_t block;
+    };
+    for (const Case c : {Case{1.0f, 0.5f, 0.5f, 0.125f, 1024}, Case{3.0f, 0.75f, 0.25f, 0.046875f, 6000}}) {
+        SCOPED_TRACE(c.residue);
+        QuorDSPParams p = effectsOff();
+        p.smudge = 1.0f;
+        p.residue = c.residue;
+        QuorKernel k(13);
+        const std::size_t t0 = 1000;
+        std::vector<float> in(50000, 0.0f);
+        in[t0] = 1.0f;
+        const auto out = run(k, in, p, c.block);
+        std::vector<float> expected(in.size(), 0.0f);
+        float echo = c.first;
+        for (std::size_t t = t0 + 2048; t < in.size(); t += 8192, echo *= c.feedback) {
+            expected[t] = echo;
+        }
+        EXPECT_EQ(expected[t0 + 2048 + 2 * 8192], c.third);
+        EXPECT_TRUE(bitIdentical(out, expected));
     }
-    EXPECT_EQ(expected[t0 + 2048 + 2 * 8192], 0.125f);
-    EXPECT_TRUE(bitIdentical(out, expected));
 }
 
 // Squash maps every overlap-added sample through the table; the spectral path is otherwise unchanged,
@@ -307,6 +359,27 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
         if (bin != 17) {
             ASSERT_LT(after[bin], 1e-3f) << bin;
         }
+    }
+
+    // Bleed 0.5 with bins 1, 16 and 32 lit (magnitudes N, N/2, N/4): bin 1 gives 0.5 of itself to bin 17;
+    // bin 16 and the next group's first bin, 32, give and receive nothing; all are divided by 1.5.
+    std::vector<float> lit(in.size());
+    for (std::size_t t = 0; t < lit.size(); ++t) {
+        auto partial = [&](std::size_t bin, double level) {
+            return level * std::cos(kTwoPi * static_cast<double>(bin * t % 8192) / 8192.0);
+        };
+        lit[t] = static_cast<float>(partial(1, 1.0) + partial(16, 0.5) + partial(32, 0.25));
+    }
+    QuorKernel mixed(13);
+    p.bleed = 0.5f;
+    run(mixed, lit, p);
+    std::vector<double> expected(4096, 0.0);
+    expected[1] = 8192.0 * w[1] * w[1] / 1.5;
+    expected[17] = 0.5 * 8192.0 * w[1] * w[17] / 1.5;
+    expected[16] = 4096.0 * w[16] * w[16] / 1.5;
+    expected[32] = 2048.0 * w[32] * w[32] / 1.5;
+    for (std::size_t bin = 1; bin < 4096; ++bin) {
+        ASSERT_NEAR(mixed.leftover()[bin], expected[bin], 1e-2 + 1e-5 * expected[bin]) << bin;
     }
 }
 
