@@ -361,14 +361,16 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
         }
     }
 
-    // Bleed 0.5 with bins 1, 16 and 32 lit (magnitudes N, N/2, N/4): bin 1 gives 0.5 of itself to bin 17;
-    // bin 16 and the next group's first bin, 32, give and receive nothing; all are divided by 1.5.
+    // Bleed 0.5 with bins 1, 16, 32 and 33 lit (magnitudes N, N/2, N/4, N/8): bins 1 and 33 give 0.5 of
+    // themselves to bins 17 and 49; bin 16 and the next group's first bin, 32, give and receive nothing;
+    // all are divided by 1.5.
     std::vector<float> lit(in.size());
     for (std::size_t t = 0; t < lit.size(); ++t) {
         auto partial = [&](std::size_t bin, double level) {
             return level * std::cos(kTwoPi * static_cast<double>(bin * t % 8192) / 8192.0);
         };
-        lit[t] = static_cast<float>(partial(1, 1.0) + partial(16, 0.5) + partial(32, 0.25));
+        lit[t] =
+            static_cast<float>(partial(1, 1.0) + partial(16, 0.5) + partial(32, 0.25) + partial(33, 0.125));
     }
     QuorKernel mixed(13);
     p.bleed = 0.5f;
@@ -378,6 +380,8 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
     expected[17] = 0.5 * 8192.0 * w[1] * w[17] / 1.5;
     expected[16] = 4096.0 * w[16] * w[16] / 1.5;
     expected[32] = 2048.0 * w[32] * w[32] / 1.5;
+    expected[33] = 1024.0 * w[33] * w[33] / 1.5;
+    expected[49] = 0.5 * 1024.0 * w[33] * w[49] / 1.5;
     for (std::size_t bin = 1; bin < 4096; ++bin) {
         ASSERT_NEAR(mixed.leftover()[bin], expected[bin], 1e-2 + 1e-5 * expected[bin]) << bin;
     }
