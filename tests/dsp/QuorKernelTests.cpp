@@ -274,6 +274,13 @@ TEST(QuorKernel, FullSmudgeWithoutResidueDelaysByAQuarterFrame) {
         for (std::size_t t = 0; t < out.size(); ++t) {
             ASSERT_EQ(out[t], t < n / 4 ? 0.0f : in[t - n / 4]) << "logN " << logN << " sample " << t;
         }
+        // A first call of N frames: the bucket takes the first 3N/4 samples and, full with N, gives them.
+        QuorKernel whole(logN);
+        std::vector<float> first(n);
+        whole.process(in.data(), first.data(), static_cast<std::int64_t>(n), p);
+        for (std::size_t t = 0; t < n; ++t) {
+            ASSERT_EQ(first[t], t < n / 4 ? 0.0f : in[t - n / 4]) << "logN " << logN << " sample " << t;
+        }
     }
 }
 
@@ -361,9 +368,9 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
         }
     }
 
-    // Bleed 0.5 with bins 1, 16, 32 and 33 lit (magnitudes N, N/2, N/4, N/8): bins 1 and 33 give 0.5 of
+    // Bleed b with bins 1, 16, 32 and 33 lit (magnitudes N, N/2, N/4, N/8): bins 1 and 33 give b times
     // themselves to bins 17 and 49; bin 16 and the next group's first bin, 32, give and receive nothing;
-    // all are divided by 1.5.
+    // all are divided by 1 + b. A negative bleed works the same way.
     std::vector<float> lit(in.size());
     for (std::size_t t = 0; t < lit.size(); ++t) {
         auto partial = [&](std::size_t bin, double level) {
@@ -372,18 +379,22 @@ TEST(QuorKernel, BleedMovesHalfOfABinSixteenBinsUp) {
         lit[t] =
             static_cast<float>(partial(1, 1.0) + partial(16, 0.5) + partial(32, 0.25) + partial(33, 0.125));
     }
-    QuorKernel mixed(13);
-    p.bleed = 0.5f;
-    run(mixed, lit, p);
-    std::vector<double> expected(4096, 0.0);
-    expected[1] = 8192.0 * w[1] * w[1] / 1.5;
-    expected[17] = 0.5 * 8192.0 * w[1] * w[17] / 1.5;
-    expected[16] = 4096.0 * w[16] * w[16] / 1.5;
-    expected[32] = 2048.0 * w[32] * w[32] / 1.5;
-    expected[33] = 1024.0 * w[33] * w[33] / 1.5;
-    expected[49] = 0.5 * 1024.0 * w[33] * w[49] / 1.5;
-    for (std::size_t bin = 1; bin < 4096; ++bin) {
-        ASSERT_NEAR(mixed.leftover()[bin], expected[bin], 1e-2 + 1e-5 * expected[bin]) << bin;
+    for (const float b : {0.5f, -0.5f}) {
+        SCOPED_TRACE(b);
+        QuorKernel mixed(13);
+        p.bleed = b;
+        run(mixed, lit, p);
+        const double d = 1.0 + b;
+        std::vector<double> expected(4096, 0.0);
+        expected[1] = 8192.0 * w[1] * w[1] / d;
+        expected[17] = b * 8192.0 * w[1] * w[17] / d;
+        expected[16] = 4096.0 * w[16] * w[16] / d;
+        expected[32] = 2048.0 * w[32] * w[32] / d;
+        expected[33] = 1024.0 * w[33] * w[33] / d;
+        expected[49] = b * 1024.0 * w[33] * w[49] / d;
+        for (std::size_t bin = 1; bin < 4096; ++bin) {
+            ASSERT_NEAR(mixed.leftover()[bin], expected[bin], 1e-2 + 1e-5 * std::abs(expected[bin])) << bin;
+        }
     }
 }
 
