@@ -110,6 +110,15 @@ TEST(QuorKernel, SizesWindowsAndPrefillFollowTheFrameLength) {
     QuorKernel k(13);
     const auto w = k.lowpass().subspan(4096);
     EXPECT_NEAR(w[100], 0.98815f, 1e-5f);
+    // The first frame, N/2 zeros and the first N/2 input samples, runs in the call that completes it: half
+    // a frame of a sine with 100 cycles per N leaves 2·|X[100]|·w(100)² = A·N/2·w(100)² in the kept spectrum.
+    std::vector<float> half(4096), sink(4096);
+    for (std::size_t t = 0; t < half.size(); ++t) {
+        half[t] = static_cast<float>(0.5 * std::sin(kTwoPi * static_cast<double>(100 * t % 8192) / 8192.0));
+    }
+    QuorKernel first(13);
+    first.process(half.data(), sink.data(), 4096, effectsOff());
+    EXPECT_NEAR(first.leftover()[100], 0.5 * 4096.0 * w[100] * w[100], 1e-2);
     EXPECT_NEAR(w[500], 0.73845f, 1e-5f);
     EXPECT_NEAR(w[1000], 0.27614f, 1e-5f);
     EXPECT_THROW(QuorKernel(3), std::invalid_argument);
@@ -206,14 +215,15 @@ TEST(QuorKernel, SwishTwistsThePhaseByTheMagnitude) {
     EXPECT_LT(worst, 1e-5 * amplitude);
 
     // The twist takes the magnitude after the bleed's division and before the residue's: bin 116 only
-    // receives bleed (from the silent bin 100), and with purge the residue only divides.
+    // receives bleed (from the silent bin 100), and with purge the residue only divides. A negative swish
+    // turns the other way.
     const std::size_t target = 116;
     QuorKernel shaped(13);
     const double wt = shaped.lowpass()[n / 2 + target];
     p.bleed = 1.0f;
     p.residue = 1.0f;
     p.purge = true;
-    p.swish = 2e-4f;
+    p.swish = -2e-4f;
     const double turn = static_cast<double>(p.swish) * amplitude * static_cast<double>(n) * wt / 2.0;
     auto tone = [&](std::size_t t, double shift) {
         return amplitude *
@@ -442,14 +452,17 @@ TEST(QuorKernel, DriftShiftsTheKeptSpectrum) {
     EXPECT_EQ(up[1], plain[1]);
 }
 
-// With purge the kept spectrum is always zero, so a residue of 1 only halves the magnitudes.
+// With purge the kept spectrum is always zero, so a residue of 1 only halves the magnitudes (and one of
+// -0.5 doubles them).
 TEST(QuorKernel, PurgeLeavesResidueOnlyDividing) {
     const auto in = noise(40000, 5, 1.0f);
     QuorDSPParams p = effectsOff();
     p.purge = true;
     p.drift = 3;
-    QuorKernel plain(13), halved(13), kept(13);
+    QuorKernel plain(13), halved(13), doubled(13), kept(13);
     const auto reference = run(plain, in, p);
+    p.residue = -0.5f;
+    const auto twice = run(doubled, in, p);
     p.residue = 1.0f;
     const auto out = run(halved, in, p);
     p.purge = false;
@@ -457,6 +470,7 @@ TEST(QuorKernel, PurgeLeavesResidueOnlyDividing) {
     double difference = 0.0;
     for (std::size_t t = 16384; t < in.size(); ++t) {
         ASSERT_NEAR(out[t], 0.5f * reference[t], 1e-6f) << t;
+        ASSERT_NEAR(twice[t], 2.0f * reference[t], 4e-6f) << t;
         difference = std::max(difference, std::abs(static_cast<double>(withKept[t] - out[t])));
     }
     EXPECT_GT(difference, 0.01); // without purge the kept spectrum does reach the output
