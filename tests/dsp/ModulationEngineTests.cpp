@@ -198,14 +198,19 @@ TEST(ModulationEngine, ResetRestartsTheClockAndTheMapsButKeepsInputAndOutput) {
     }
     const QuorDSPParams before = e.output();
     e.reset();
+    ModulationEngine fresh;
     EXPECT_EQ(e.time(), 0.0);
     EXPECT_EQ(e.phase(), 0.0);
-    EXPECT_EQ(e.map1()._p, 2.0);
-    EXPECT_EQ(e.map2().alpha_p, 0.95);
+    for (const ModulationEngine* engine : {&e, &fresh}) {
+        const StandardMapState& m1 = engine->map1();
+        const FilteredMapState& m2 = engine->map2();
+        EXPECT_TRUE(m1.K == 0.99 && m1._p == 2.0 && m1._theta == 3.0);
+        EXPECT_TRUE(m2.map.K == 1.1 && m2.map._p == 2.0 && m2.map._theta == 3.0);
+        EXPECT_TRUE(m2.alpha_p == 0.95 && m2.alpha_theta == 0.92);
+    }
     EXPECT_EQ(e.output().Q, before.Q);
     EXPECT_EQ(static_cast<double>(e.input.orbit), 0.7);
 
-    ModulationEngine fresh;
     fresh.input.broken = true;
     fresh.input.orbit = 0.7;
     fresh.input.confusion = 0.3;
@@ -218,6 +223,119 @@ TEST(ModulationEngine, ResetRestartsTheClockAndTheMapsButKeepsInputAndOutput) {
     EXPECT_EQ(e.output().warble1, fresh.output().warble1);
     EXPECT_EQ(e.output().residue, fresh.output().residue);
     EXPECT_EQ(e.map2().map._theta, fresh.map2().map._theta);
+}
+
+// The engine's formulas written out once more with their literal constants, in their grouping, for ticks
+// with every parameter away from zero, so that each term, sign, constant and rounding is exercised. The
+// model is kept apart from the engine: its maps start from (0.99, 2, 3) and ((1.1, 2, 3), 0.95, 0.92).
+struct FormulaModel {
+    static constexpr double pi = 3.141592653589793;
+    static constexpr double Y = 6.283185;
+    double time = 0.0, phase = 0.0;
+    double k1 = 0.99, p1 = 2.0, th1 = 3.0;
+    double k2 = 1.1, p2 = 2.0, th2 = 3.0;
+
+    static double wrap(double x) { return x < 0.0 ? Y + std::fmod(x, Y) : std::fmod(x, Y); }
+    static void step(double k, double& p, double& th) {
+        p = wrap(p + k * std::sin(Y * th));
+        th = wrap(th + p);
+    }
+
+    QuorDSPParams tick(const ModulationInput& in, double dt) {
+        QuorDSPParams o;
+        const double orbit = in.orbit, v = in.vexity, c = in.confusion, tone = in.tone;
+        const float feed = in.feed;
+        time = time + dt;
+        const double t = time;
+        phase = phase + ((orbit * 1.6) * pi) * dt;
+        const double phi = phase;
+        if (!in.broken) {
+            o.warble1 = static_cast<float>(std::sin(phi));
+            o.warble2 = -static_cast<float>(std::sin(phi + c * (orbit * phi)));
+            o.spread = static_cast<float>(v);
+            o.swish = static_cast<float>((std::sin(phi / 5.026548245743669) + 2.0) * 0.0005);
+            const float b = static_cast<float>(std::sin((v * 5.026548245743669) * t) *
+                                               std::sin(t * 0.3141592653589793 + 0.7));
+            o.bleed = std::fabs(b) * 0.1f;
+            o.drift = static_cast<std::int64_t>(std::round(c * v));
+            const float s = static_cast<float>(std::sin(c * (t * 1.6)) * 0.8);
+            o.residue = feed + feed * s;
+            o.smudge = static_cast<float>((std::sin(phi / pi) * 0.3) * std::sin(c + t * 0.7) + 0.5);
+            o.frequency =
+                std::sin(((c * t) * pi) * (-1.5) + (-0.7)) *
+                    ((std::sin(phi) * 100.0) * std::sin((((v * t) * 0.1) * pi) * 1.7000000000000002 + 0.7)) +
+                tone;
+            o.Q = (v + 1.3) * 3.0;
+            return o;
+        }
+        step(k1, p1, th1);
+        const double t1n = th1 / Y;
+        const double alphaP = std::fabs(c), alphaTheta = t1n;
+        const double pn = p2 / Y, tn = th2 / Y;
+        double p = p2, th = th2;
+        step(k2, p, th);
+        p2 = wrap((alphaP * (p / Y) + pn * (1.0 - alphaP)) * Y);
+        th2 = wrap((alphaTheta * (th / Y) + tn * (1.0 - alphaTheta)) * Y);
+        const double p1n = p1 / Y, p2n = p2 / Y, t2n = th2 / Y;
+        const double x = phi + t2n * 0.1;
+        o.warble1 = static_cast<float>(std::sin(x));
+        const double pv = phi * v;
+        o.warble2 = -static_cast<float>(std::sin(x + c * (pv * 0.3)));
+        o.spread = static_cast<float>(v + p1n);
+        o.bleed = static_cast<float>(std::fabs(std::sin(phi * 0.1 + t2n) * std::sin(pv)) * p2n);
+        o.drift = static_cast<std::int64_t>(std::floor((c * 5.0) * t1n));
+        const double cp = c * phi;
+        const float s = static_cast<float>(std::sin(cp + p2n) * 0.9);
+        o.residue = feed + feed * s;
+        o.frequency =
+            ((std::sin(orbit * phi) * 100.0) * (std::sin(cp + (-2.7)) * std::sin(pv + 2.7))) * (p1n + p2n) +
+            tone;
+        o.Q = (t2n * 30.0) * std::fabs(std::cos(pv));
+        o.swish = static_cast<float>((std::sin(phi) + p2n) * 0.003);
+        o.smudge = static_cast<float>((std::sin(phi * 0.5) * 0.3) * std::sin((c + phi * 2.7) + p2n) + 0.7);
+        return o;
+    }
+};
+
+TEST(ModulationEngine, TicksFollowTheFormulasForEveryParameter) {
+    // Both modes from a fresh engine, then the mode switched back and forth: the maps advance only in
+    // choppy ticks and continue where they stopped; phase and time are shared.
+    for (const double confusion : {0.63, -0.87}) {
+        SCOPED_TRACE(testing::Message() << "doubt " << confusion);
+        ModulationEngine e;
+        FormulaModel model;
+        e.input.orbit = 0.37;
+        e.input.vexity = 0.81;
+        e.input.confusion = confusion;
+        e.input.feed = 7.5f;
+        e.input.tone = 640.0f;
+        ModulationInput in = e.input;
+        int drifts = 0;
+        for (int i = 0; i < 400; ++i) {
+            in.broken = e.input.broken = (i / 50) % 2 == 1;
+            const double dt = i % 3 == 0 ? 1024.0 / 44100.0 : 0.02;
+            e.tick(dt);
+            const QuorDSPParams want = model.tick(in, dt);
+            const QuorDSPParams& o = e.output();
+            SCOPED_TRACE(testing::Message() << "tick " << i << (in.broken ? " choppy" : " wavy"));
+            ASSERT_EQ(e.time(), model.time);
+            ASSERT_EQ(e.phase(), model.phase);
+            ASSERT_EQ(o.warble1, want.warble1);
+            ASSERT_EQ(o.warble2, want.warble2);
+            ASSERT_EQ(o.spread, want.spread);
+            ASSERT_EQ(o.swish, want.swish);
+            ASSERT_EQ(o.bleed, want.bleed);
+            ASSERT_EQ(o.drift, want.drift);
+            ASSERT_EQ(o.residue, want.residue);
+            ASSERT_EQ(o.smudge, want.smudge);
+            ASSERT_EQ(o.frequency, want.frequency);
+            ASSERT_EQ(o.Q, want.Q);
+            ASSERT_EQ(e.map1()._p, model.p1);
+            ASSERT_EQ(e.map2().map._theta, model.th2);
+            drifts += o.drift != 0;
+        }
+        EXPECT_GT(drifts, 100);
+    }
 }
 
 // The standard maps are chaotic: one ulp of difference anywhere grows into another control sequence. A

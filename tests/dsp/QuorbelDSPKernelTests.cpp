@@ -130,6 +130,10 @@ TEST(QuorbelDSPKernel, FirstCallRunsAtDefaultsAndTheTickTakesTheAccumulatedTime)
     exact.process(list.list(), 882);
     EXPECT_EQ(exact.modulation().time(), 0.02);
     EXPECT_EQ(exact.params().mix, 0.9f);
+    // The clock counts in the allocated sample rate: 960 frames are 0.02 s at 48000 Hz.
+    exact.allocate(2, 4096, 48000.0);
+    exact.process(list.list(), 960);
+    EXPECT_EQ(exact.modulation().time(), 0.04);
 }
 
 TEST(QuorbelDSPKernel, LeavesWhatItDoesNotProcess) {
@@ -198,8 +202,9 @@ TEST(QuorbelDSPKernel, SkipsBuffersWithoutData) {
 TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
     // One 6144-frame call of an impulse: its first bucket echo reaches the 8192-point kernel's output at
     // sample 2048 and the 16384-point kernel's at 4096, while both spectral paths are still silent. With mix
-    // 1 (no dry signal), what each channel shows around those samples tells which kernels it receives.
-    // A pan offset of 2 is clamped as one of 1 is.
+    // 1 (no dry signal), what each channel shows around those samples tells which kernels it receives; the
+    // first echo, smudged and panned, meets the filter at rest, so its first sample leaves as
+    // tanh(1.4142 × gain × smudge × b0). A pan offset of 2 is clamped as one of 1 is: gain 0.5.
     struct Case {
         double vexity;                   // spread
         bool ch0GetsFirst, ch1GetsFirst; // the 8192-point kernel (the 16384-point one goes the other way)
@@ -213,6 +218,7 @@ TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
             44100.0 / (3.2 * 6144.0); // the first tick puts the phase at π/2: warble1 = 1, warble2 = -1
         in.mix = 1.0f;
         in.volume = 0.4f;
+        in.feed = 0.0f; // residue 0: the bucket stores the input as it comes
         OwnedAudioBufferList list(3, 6144);
         list.prepare(6144);
         for (std::uint32_t ch = 0; ch < 3; ++ch) {
@@ -233,6 +239,9 @@ TEST(QuorbelDSPKernel, PanSendsEachKernelToItsSide) {
             if (getsFirst) {
                 EXPECT_GT(first, 1e-3f);
                 EXPECT_LT(second, 1e-2f * first); // only the first echo's filter tail
+                const double b0 = kernel.iirKernel(ch).coefficients()[0];
+                const double gain = std::atanh(out[2048]) / (1.4142 * kernel.params().smudge * b0);
+                EXPECT_NEAR(gain, 0.5, 1e-4);
             } else {
                 EXPECT_EQ(peak(out, 0, 4096), 0.0f);
                 EXPECT_GT(second, 1e-3f);
@@ -443,23 +452,31 @@ TEST(QuorbelDSPKernel, CallSizesDoNotChangeTheOutput) {
     }
 }
 
-// The wet path made transparent for an impulse at sample 0: mix 1 and volume 0.4 (no dry signal, level
-// 1), feed 0 (residue 0: the echo buckets store the input as it comes), orbit and doubt 0 (smudge 0.5, pan
-// gains 0.5, frequency = tone). For its first 8192 samples both spectral paths are silent, and each
-// kernel gives only its bucket's first pass, smudged to half and panned to half: 0.25 at sample 2048 (8192
-// points) and 0.25 at 4096 (16384 points), into the filter. Returns those 8192 samples of channel 0.
-std::vector<float> echoesOfAnImpulse(QuorbelDSPKernel& kernel, double tone, double vexity,
-                                     std::int64_t filterMode) {
+// The wet path made clear for an impulse at sample 0: volume 0.4 (level 1), feed 0 (residue 0: the echo
+// buckets store the input as it comes), orbit and doubt 0 (smudge 0.5, pan gains 0.5, frequency = tone).
+// For its first 8192 samples both spectral paths are silent, and each kernel gives only its bucket's first
+// pass, smudged to half and panned to half: 0.25 at sample 2048 (8192 points) and 0.25 at 4096 (16384
+// points), into the filter. Tone 0 with high-pass gives the coefficients 1, -2, 1, -2, 1: the filter passes
+// its input as it is. Two calls of 4096 frames, each with its own tone and mode (each call ticks at once);
+// returns their 8192 samples of channel 0.
+struct ImpulseRun {
+    double vexity = 0.0; // Q = (vexity + 1.3) × 3
+    float mix = 1.0f;
+    double tone[2] = {0.0, 0.0};
+    std::int64_t filterMode[2] = {2, 2};
+};
+
+std::vector<float> echoesOfAnImpulse(QuorbelDSPKernel& kernel, const ImpulseRun& run) {
     ModulationInput& in = kernel.modulation().input;
-    in.mix = 1.0f;
+    in.mix = run.mix;
     in.volume = 0.4f;
     in.feed = 0.0f;
-    in.tone = static_cast<float>(tone);
-    in.vexity = vexity; // Q = (vexity + 1.3) × 3
-    in.filterMode = filterMode;
+    in.vexity = run.vexity;
     OwnedAudioBufferList list(static_cast<std::uint32_t>(kernel.channelCount()), 4096);
     std::vector<float> out;
-    for (int call = 0; call < 2; ++call) { // 4096 frames each: every call ticks at once
+    for (int call = 0; call < 2; ++call) {
+        in.tone = static_cast<float>(run.tone[call]);
+        in.filterMode = run.filterMode[call];
         list.prepare(4096);
         for (std::uint32_t ch = 0; ch < list.channels(); ++ch) {
             std::fill(list.channel(ch), list.channel(ch) + 4096, 0.0f);
@@ -472,23 +489,27 @@ std::vector<float> echoesOfAnImpulse(QuorbelDSPKernel& kernel, double tone, doub
 }
 
 TEST(QuorbelDSPKernel, EchoesReachTheMixAtHalfPanGainAndWeighted1Point4142) {
-    // tone 0 and high-pass: the filter's coefficients are 1, -2, 1, -2, 1, so it passes its input as it is.
+    // Wet only, then the dry impulse weighted 1 - mix and the echoes 1.4142 × mix.
     QuorbelDSPKernel kernel;
     kernel.allocate(1, 4096, 44100.0);
-    for (int allocation = 0; allocation < 2; ++allocation) {
-        SCOPED_TRACE(allocation == 0 ? "first allocation" : "after a new allocation");
-        const std::vector<float> out = echoesOfAnImpulse(kernel, 0.0, 0.0, 2);
-        const float echo = std::tanh(1.4142f * 0.25f);
+    for (int allocation = 0; allocation < 3; ++allocation) {
+        const float mix = allocation < 2 ? 1.0f : 0.3f;
+        SCOPED_TRACE(testing::Message() << "allocation " << allocation << ", mix " << mix);
+        const std::vector<float> out = echoesOfAnImpulse(kernel, {.mix = mix});
+        const float dry = std::tanh(1.0f - mix);
+        const float echo = std::tanh(0.25f * (mix * 1.4142f));
         for (std::size_t t = 0; t < out.size(); ++t) {
-            ASSERT_EQ(out[t], t == 2048 || t == 4096 ? echo : 0.0f) << t;
+            ASSERT_EQ(out[t], t == 0 ? dry : t == 2048 || t == 4096 ? echo : 0.0f) << t;
         }
         kernel.allocate(2, 4096, 44100.0); // new filters: their coefficients must be set again
     }
 }
 
 TEST(QuorbelDSPKernel, FilterModeChoosesTheCookbookForm) {
-    // The echo at 2048 meets a filter at rest: its first output is b0 × 0.25. b0 of each form, for these
-    // rates, frequencies and Q, as the cookbook gives it; any mode other than 1 and 2 is low-pass.
+    // The first call passes the echo at 2048 as it is. The second call sets the case's filter, which meets
+    // the echo at 4096 at rest: its first output is b0 × 0.25. b0 of each form, for these rates,
+    // frequencies and Q, as the cookbook gives it; any mode other than 1 and 2 is low-pass. In the high-pass
+    // case only the frequency changes between the calls.
     const double q = 0.7071067811865476;
     const struct Case {
         double rate, tone, q;
@@ -502,11 +523,14 @@ TEST(QuorbelDSPKernel, FilterModeChoosesTheCookbookForm) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode);
         QuorbelDSPKernel kernel;
         kernel.allocate(1, 4096, c.rate);
-        const std::vector<float> out = echoesOfAnImpulse(kernel, c.tone, c.q / 3.0 - 1.3, c.mode);
+        const std::vector<float> out = echoesOfAnImpulse(
+            kernel, {.vexity = c.q / 3.0 - 1.3, .tone = {0.0, c.tone}, .filterMode = {2, c.mode}});
         ASSERT_NEAR(kernel.params().Q, c.q, 1e-12);
-        EXPECT_EQ(peak(out, 0, 2048), 0.0f);
+        EXPECT_EQ(peak(out, 1, 2048), 0.0f);
+        EXPECT_EQ(out[2048], std::tanh(0.25f * 1.4142f));
+        EXPECT_EQ(peak(out, 2049, 4096), 0.0f);
         const double expected = std::tanh(1.4142 * 0.25 * c.b0);
-        EXPECT_NEAR(out[2048], expected, 1e-6 * expected);
+        EXPECT_NEAR(out[4096], expected, 1e-6 * expected);
     }
 }
 
