@@ -158,7 +158,7 @@ TEST_F(Knob, DoubleClickSetsTheResetValueOnce) {
     EXPECT_EQ(changes, 1);
 }
 
-TEST_F(Knob, WithoutAFaceProviderTheDefaultFaceShowsTheLabel) {
+TEST_F(Knob, BothLayersFillTheKnobAndTheDefaultFaceShowsTheLabel) {
     knob->underlayImageProvider = nullptr;
     knob->label = "MIX";
     knob->updateLayers();
@@ -168,6 +168,10 @@ TEST_F(Knob, WithoutAFaceProviderTheDefaultFaceShowsTheLabel) {
     };
     EXPECT_EQ(maxChannelDifference(*knob->underlayLayer->contents(), *face("MIX")), 0);
     EXPECT_GT(maxChannelDifference(*knob->underlayLayer->contents(), *face("")), 100);
+    for (const auto& layer : {knob->underlayLayer, knob->overlayLayer}) { // both centred on the knob
+        EXPECT_EQ(layer->position(), CGPoint(50, 50));
+        EXPECT_EQ(layer->bounds(), CGRect(0, 0, 100, 100));
+    }
 }
 
 TEST_F(Knob, ZeroSizeDrawsNothingAndKeepsWhatItShowed) {

@@ -384,12 +384,12 @@ TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValu
     EXPECT_TRUE(DispatchQueue::main().empty());
 }
 
-// Built without a unit and not yet laid out: each knob with its bounds, reset value, label and start value,
-// low-pass on, every button with its 30-point images.
+// Built without a unit and not yet laid out: the root view at 480 x 320, each knob with its bounds, reset
+// value, label and start value, low-pass on, every button with its 30-point images.
 TEST(PanelLifecycle, ControlsStartWithTheirOwnSettingsBeforeAnyUnitOrLayout) {
     OffscreenBackend::install();
     auto controller = std::make_shared<QuorbelAUViewControllerMac>();
-    controller->view();
+    EXPECT_EQ(controller->view()->frame(), CGRect(0, 0, 480, 320));
     const QuorbelAUViewControllerMac& c = *controller;
     const struct {
         const AURotaryControl* knob;
