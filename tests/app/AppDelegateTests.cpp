@@ -112,6 +112,7 @@ TEST(AppDelegate, StartUpBuildsTheMenuAndAFixedSizeWindowWithTheStackCentred) {
     const auto* caption = dynamic_cast<NSTextField*>(views[3].get());
     ASSERT_TRUE(logo && version && caption);
     EXPECT_EQ(logo->frame().size, CGSize(100, 100));
+    EXPECT_EQ(logo->frame().midX(), stack.frame().width() / 2); // the arranged views centred in the stack
     EXPECT_EQ(logo->image()->size(), CGSize(100, 100));
     EXPECT_EQ(views[2]->frame().size, CGSize(180, 1));
     // Outside a bundle there is no information dictionary.

@@ -1,6 +1,8 @@
 // The rotary knob, driven through the offscreen back end with injected mouse events.
 #include "editor/AURotaryControl.h"
 #include "stylekit/KnobsStyleKit.h"
+#include "stylekit/QuorStyleKit.h"
+#include "support/ImageDifference.h"
 #include "ui/NSWindow.h"
 #include "ui/OffscreenBackend.h"
 
@@ -12,6 +14,8 @@
 using namespace platform;
 using quorbel::AURotaryControl;
 using quorbel::KnobsStyleKit;
+using quorbel::QuorStyleKit;
+using quorbel::test::maxChannelDifference;
 
 namespace {
 
@@ -56,10 +60,16 @@ TEST_F(Knob, ValueSetterClampsAndCallsBackOnlyOnAChange) {
     EXPECT_TRUE(CATransform3DIsIdentity(knob->overlayLayer->transform()));
     knob->setValue(0.5f);
     EXPECT_EQ(changes, 0);
+    double capSeenByCallback = 0;
+    knob->onValueChanged = [&] {
+        ++changes;
+        capSeenByCallback = capDegrees(*knob); // the cap turns before the callback
+    };
     knob->setValue(2);
     EXPECT_EQ(knob->value(), 1);
     EXPECT_EQ(changes, 1);
     EXPECT_NEAR(capDegrees(*knob), 160, 1e-9);
+    EXPECT_NEAR(capSeenByCallback, 160, 1e-9);
     knob->setValue(NAN);
     EXPECT_EQ(knob->value(), 0);
     EXPECT_NEAR(capDegrees(*knob), -160, 1e-9);
@@ -86,6 +96,19 @@ TEST_F(Knob, FiftyPointDragTurnsTheCapByTheDiagonalProjection) {
         EXPECT_NEAR(capDegrees(*knob), c.degrees, 5e-5);
         EXPECT_EQ(changes > 0, c.value != 0.5f); // one call per step that moved the cap
     }
+}
+
+// A knob 200 points wide, 100 high, at 0.25 (-80 degrees): 100 points to the right is 100 / sqrt 2 along the
+// diagonal, 1.41421 quarters of the width, 81.02847 degrees: the cap ends at 1.02847 degrees, the value at
+// (1.02847 + 160) / 320.
+TEST_F(Knob, DragTurnsFromTheAngleItBeganAtByOneRadianPerQuarterOfTheWidth) {
+    window->setContentSize({200, 100});
+    backend->runUntilIdle();
+    ASSERT_EQ(knob->bounds().size, CGSize(200, 100));
+    knob->setValue(0.25f);
+    backend->drag(*knob, {100, 50}, {200, 50});
+    EXPECT_NEAR(capDegrees(*knob), 1.02847, 5e-5);
+    EXPECT_NEAR(knob->value(), 0.5032140, 2e-7);
 }
 
 TEST_F(Knob, DraggingFarStopsAtTheEnds) {
@@ -133,6 +156,22 @@ TEST_F(Knob, DoubleClickSetsTheResetValueOnce) {
     backend->advanceClock(1);
     backend->click(*knob, {50, 50}, 2); // already at the reset value: no callback
     EXPECT_EQ(changes, 1);
+}
+
+TEST_F(Knob, BothLayersFillTheKnobAndTheDefaultFaceShowsTheLabel) {
+    knob->underlayImageProvider = nullptr;
+    knob->label = "MIX";
+    knob->updateLayers();
+    const auto face = [](const char* label) {
+        return QuorStyleKit::imageOfDefaultKnob({100, 100}, label)
+            ->CGImageForProposedRect(nullptr, nullptr, nullptr);
+    };
+    EXPECT_EQ(maxChannelDifference(*knob->underlayLayer->contents(), *face("MIX")), 0);
+    EXPECT_GT(maxChannelDifference(*knob->underlayLayer->contents(), *face("")), 100);
+    for (const auto& layer : {knob->underlayLayer, knob->overlayLayer}) { // both centred on the knob
+        EXPECT_EQ(layer->position(), CGPoint(50, 50));
+        EXPECT_EQ(layer->bounds(), CGRect(0, 0, 100, 100));
+    }
 }
 
 TEST_F(Knob, ZeroSizeDrawsNothingAndKeepsWhatItShowed) {

@@ -3,6 +3,8 @@
 #include "editor/QuorbelAUViewControllerMac.h"
 
 #include "audiounit/QuorbelComponent.h"
+#include "stylekit/KnobsStyleKit.h"
+#include "support/ImageDifference.h"
 #include "ui/DispatchQueue.h"
 #include "ui/NSWindow.h"
 #include "ui/OffscreenBackend.h"
@@ -16,9 +18,16 @@
 
 using namespace platform;
 using quorbel::AURotaryControl;
+using quorbel::KnobsStyleKit;
 using quorbel::QuorbelAUViewControllerMac;
+using quorbel::test::maxChannelDifference;
 
 namespace {
+
+/// The bitmap that an image yields at the platform's density.
+std::shared_ptr<CGImage> bitmap(const std::shared_ptr<NSImage>& image) {
+    return image->CGImageForProposedRect(nullptr, nullptr, nullptr);
+}
 
 /// The view controller, counting its refreshes.
 class CountingController : public QuorbelAUViewControllerMac {
@@ -125,6 +134,8 @@ TEST_F(Panel, SizesScaleWithTheView) {
         {{800, 600}, 200, 40, 206.667, 380, {580, 230}, 740},
         {{320, 320}, 90, 18, 9 + (320 - 90 - 18) / 3.0, 221, {221, 128.5}, 293},
         {{320, 480}, 115, 23, 72.167, 353.5, {193.5, 199.75}, 285.5},
+        // Wide and low: 208 / 2.3 = 90.43 is below the diagonal's 127.0 / 5.
+        {{600, 208}, 90, 18, 173, 109, {501, 72.5}, 573},
     };
     for (const auto& e : cases) {
         resize(e.size);
@@ -135,6 +146,56 @@ TEST_F(Panel, SizesScaleWithTheView) {
         EXPECT_EQ(controller->volumeKnob->frame().origin, e.master);
         EXPECT_EQ(controller->lowPassBtn->frame().origin.x, e.buttonsX);
         EXPECT_EQ(controller->bypassBtn->frame().origin.y + e.radio, e.bottomRow + e.knob);
+    }
+}
+
+// Knob faces, caption and button drawings, each at its control's size; the panel yellow (0.925, 0.863,
+// 0.11) around and between them, in the buttons' corners too (no bezel).
+TEST_F(Panel, EveryControlShowsItsOwnDrawingOnThePanelYellow) {
+    const QuorbelAUViewControllerMac& c = *controller;
+    const CGRect knob(0, 0, 115, 115);
+    const struct {
+        const AURotaryControl* knob;
+        std::shared_ptr<NSImage> face;
+    } faces[] = {{c.mixKnob.get(), KnobsStyleKit::imageOfMixUnderlay(knob)},
+                 {c.feedKnob.get(), KnobsStyleKit::imageOfFeedUnderlay(knob)},
+                 {c.toneKnob.get(), KnobsStyleKit::imageOfToneUnderlay(knob)},
+                 {c.orbitKnob.get(), KnobsStyleKit::imageOfOrbitUnderlay(knob)},
+                 {c.vexityKnob.get(), KnobsStyleKit::imageOfVexityUnderlay(knob)},
+                 {c.confusionKnob.get(), KnobsStyleKit::imageOfDoubtUnderlay(knob)},
+                 {c.volumeKnob.get(), KnobsStyleKit::imageOfMasterUnderlay(knob)}};
+    for (const auto& e : faces) {
+        EXPECT_EQ(maxChannelDifference(*e.knob->underlayLayer->contents(), *bitmap(e.face), true), 0)
+            << e.knob->label;
+    }
+    const struct {
+        const NSImageView* caption;
+        std::shared_ptr<NSImage> drawing;
+    } captions[] = {{c.lpLabel.get(), KnobsStyleKit::imageOfLP({0, 0, 23, 23})},
+                    {c.bpLabel.get(), KnobsStyleKit::imageOfBP({0, 0, 23, 23})},
+                    {c.hpLabel.get(), KnobsStyleKit::imageOfHP({0, 0, 23, 23})},
+                    {c.brokenLabel.get(), KnobsStyleKit::imageOfFail({0, 0, 46, 23})},
+                    {c.bypassLabel.get(), KnobsStyleKit::imageOfBypass({0, 0, 57.5, 23})}};
+    for (const auto& e : captions) {
+        EXPECT_EQ(maxChannelDifference(*bitmap(e.caption->image()), *bitmap(e.drawing), true), 0)
+            << e.caption->frame().origin.y;
+    }
+    const auto off = bitmap(KnobsStyleKit::imageOfRadioOff({0, 0, 23, 23}));
+    const auto on = bitmap(KnobsStyleKit::imageOfRadioOn({0, 0, 23, 23}));
+    const auto pixels = backend->windowPixels(*window); // one pixel per point
+    const auto expectYellow = [&](CGPoint point) {
+        const CGImagePixel p = pixels->pixelAt(std::size_t(point.x), std::size_t(point.y));
+        EXPECT_NEAR(p.red, 0.925 * 255, 1.5) << point.x << "," << point.y;
+        EXPECT_NEAR(p.green, 0.863 * 255, 1.5) << point.x << "," << point.y;
+        EXPECT_NEAR(p.blue, 0.11 * 255, 1.5) << point.x << "," << point.y;
+    };
+    expectYellow({1, 1});
+    expectYellow({240, 170});
+    for (const NSButton* button : {c.lowPassBtn.get(), c.bandPassBtn.get(), c.highPassBtn.get(),
+                                   c.brokenBtn.get(), c.bypassBtn.get()}) {
+        EXPECT_EQ(maxChannelDifference(*bitmap(button->image()), *off, true), 0);
+        EXPECT_EQ(maxChannelDifference(*bitmap(button->alternateImage()), *on, true), 0);
+        expectYellow({button->frame().minX() + 1, button->frame().minY() + 1});
     }
 }
 
@@ -155,6 +216,29 @@ TEST_F(Panel, RefreshClampsAKnobAndSetsItsParameterOnlyWhenItMoves) {
     hostSets(1, 30); // the knob already shows 20: nothing moves, nothing is set
     EXPECT_EQ(controller->feedKnob->value(), 20);
     EXPECT_EQ(parameter(1).value(), 30);
+}
+
+TEST_F(Panel, EachKnobFollowsItsOwnParameterAndSetsIt) {
+    const QuorbelAUViewControllerMac& c = *controller;
+    const struct {
+        AURotaryControl* knob;
+        AUParameterAddress address;
+        float shown, turned;
+    } cases[] = {{c.mixKnob.get(), 0, 0.1f, 0.2f},     {c.feedKnob.get(), 1, 2, 3},
+                 {c.toneKnob.get(), 2, 300, 400},      {c.orbitKnob.get(), 3, -0.25f, 0.25f},
+                 {c.vexityKnob.get(), 4, 0.5f, -0.5f}, {c.confusionKnob.get(), 5, 0.75f, -0.75f},
+                 {c.volumeKnob.get(), 6, 0.9f, 0.8f}};
+    for (const auto& e : cases) {
+        hostSets(e.address, e.shown);
+    }
+    for (const auto& e : cases) {
+        EXPECT_EQ(e.knob->value(), e.shown) << e.address;
+        e.knob->setValue(e.turned);
+    }
+    settle();
+    for (const auto& e : cases) {
+        EXPECT_EQ(parameter(e.address).value(), e.turned) << e.address;
+    }
 }
 
 TEST_F(Panel, FilterModeTruncatesAndAnyOtherModeTurnsAllButtonsOff) {
@@ -298,4 +382,40 @@ TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValu
     EXPECT_EQ(DispatchQueue::main().drain(), 1u);
     unit->parameterTree()->parameterWithAddress(0)->setValue(0.2f); // nobody listens any more
     EXPECT_TRUE(DispatchQueue::main().empty());
+}
+
+// Built without a unit and not yet laid out: the root view at 480 x 320, each knob with its bounds, reset
+// value, label and start value, low-pass on, every button with its 30-point images.
+TEST(PanelLifecycle, ControlsStartWithTheirOwnSettingsBeforeAnyUnitOrLayout) {
+    OffscreenBackend::install();
+    auto controller = std::make_shared<QuorbelAUViewControllerMac>();
+    EXPECT_EQ(controller->view()->frame(), CGRect(0, 0, 480, 320));
+    const QuorbelAUViewControllerMac& c = *controller;
+    const struct {
+        const AURotaryControl* knob;
+        float lower, upper, reset;
+        const char* label;
+        float value;
+    } knobs[] = {
+        {c.mixKnob.get(), 0, 1, 0.5f, "MIX", 0.5f},      {c.feedKnob.get(), 1, 20, 3.66f, "FEED", 5},
+        {c.toneKnob.get(), 200, 1000, 600, "TONE", 500}, {c.orbitKnob.get(), -1, 1, 0, "ORBIT", 0},
+        {c.vexityKnob.get(), -1, 1, 0, "VEXITY", 0},     {c.confusionKnob.get(), -1, 1, 0, "DOUBT", 0},
+        {c.volumeKnob.get(), 0, 1, 0.5f, "MASTER", 0.7f}};
+    for (const auto& e : knobs) {
+        EXPECT_EQ(e.knob->lowerBound, e.lower) << e.label;
+        EXPECT_EQ(e.knob->upperBound, e.upper) << e.label;
+        EXPECT_EQ(e.knob->resetValue, e.reset) << e.label;
+        EXPECT_EQ(e.knob->label, e.label);
+        EXPECT_EQ(e.knob->value(), e.value) << e.label;
+        EXPECT_EQ(e.knob->lowAngle, -160);
+        EXPECT_EQ(e.knob->highAngle, 160);
+    }
+    EXPECT_EQ(c.lowPassBtn->state(), NSControlStateValueOn);
+    for (const NSButton* button :
+         {c.bandPassBtn.get(), c.highPassBtn.get(), c.brokenBtn.get(), c.bypassBtn.get()}) {
+        EXPECT_EQ(button->state(), NSControlStateValueOff);
+    }
+    EXPECT_EQ(c.bypassBtn->image()->size(), CGSize(30, 30));
+    EXPECT_EQ(c.bypassBtn->alternateImage()->size(), CGSize(30, 30));
+    EXPECT_EQ(c.bypassLabel->image(), nullptr);
 }
