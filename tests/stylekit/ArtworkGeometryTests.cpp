@@ -96,13 +96,13 @@ TEST(ArtworkGroup, EveryDrawingsConstantsAtManyFrameSizes) {
         {D::QuorFooter, 0.04395, -0.38, 0.96176, 0.18, -0.56, 0.30077, 0.34, 0.78002, 0, 0.34},
     };
     for (const Row& r : rows) {
-        for (int w = 1; w <= 240; w += 7) {
-            const double W = w;
-            const double H = (w * 5) % 233 + 1;
+        for (int i = 1; i <= 800; ++i) {
+            const double W = (i * 53) % 1999 + 1;
+            const double H = (i * 37) % 1999 + 1;
             const CGRect g = groupOf(r.drawing, {3, 4, W, H});
             const double left = std::floor(W * r.fL + r.kL);
             const double top = std::floor(H * r.fT + r.kT);
-            const auto where = std::string(knobsStyleKitDrawingName(r.drawing)) + " " + std::to_string(w);
+            const auto where = std::string(knobsStyleKitDrawingName(r.drawing)) + " " + std::to_string(i);
             ASSERT_NEAR(g.origin.x, 3 + left + (0.5 - r.kL), 1e-9) << where;
             ASSERT_NEAR(g.origin.y, 4 + top + (0.5 - r.kT), 1e-9) << where;
             ASSERT_NEAR(g.size.width, std::floor(W * r.fR + r.kR) - left + r.dW, 1e-9) << where;

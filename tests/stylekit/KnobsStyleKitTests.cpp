@@ -92,14 +92,14 @@ TEST(KnobsStyleKit, KnobCapBodyHolePointerAndOnePointOutline) {
 }
 
 TEST(KnobsStyleKit, RadioRingEdgesAndAStretchedFrame) {
-    // 30 x 30, ring centre (15, 15): outer radius 13, inner 9.75, on the axes and on the diagonals.
+    // 30 x 30, ring centre (15, 15): outer radius 13, inner 9.75, every 22.5 degrees.
     constexpr double d = 8;
     const auto on = render(*KnobsStyleKit::imageOfRadioOn(CGRect(0, 0, 30, 30)), d);
     const auto alphaAt = [&](const auto& image, double x, double y) {
         return image->pixelAt(px(x, d), px(y, d)).alpha;
     };
-    for (int k = 0; k < 8; ++k) {
-        const double a = k * std::numbers::pi / 4;
+    for (int k = 0; k < 16; ++k) {
+        const double a = k * std::numbers::pi / 8;
         const auto at = [&](double r) { return std::pair{15 + r * std::sin(a), 15 - r * std::cos(a)}; };
         for (const double r : {13.4, 9.3}) {
             const auto [x, y] = at(r);

@@ -70,6 +70,14 @@ TEST(NSImage, BitmapHasTheImageSizeTimesTheDensityInItsConvention) {
 
     const CGRect proposed(0, 0, 30.25, 10);
     EXPECT_EQ(flipped->CGImageForProposedRect(&proposed, nullptr, nullptr)->width(), 61u); // rounded up
+
+    // A proposed rectangle of another size scales the image's canvas onto it.
+    const CGRect twice(0, 0, 200, 100);
+    const auto stretched = flipped->CGImageForProposedRect(&twice, nullptr, &once);
+    ASSERT_EQ(stretched->width(), 200u);
+    EXPECT_TRUE(near(stretched->pixelAt(95, 45), 255, 0, 0, 255));
+    EXPECT_EQ(stretched->pixelAt(105, 45).alpha, 0);
+    EXPECT_EQ(stretched->pixelAt(95, 55).alpha, 0);
 }
 
 TEST(NSImage, HandlerThatReportsFailureGivesATransparentResult) {
