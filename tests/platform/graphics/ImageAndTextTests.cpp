@@ -113,6 +113,19 @@ TEST(NSImage, DrawsScaledIntoTheDestinationAndUpright) {
         EXPECT_EQ(pixels->pixelAt(105, 5).alpha, 0) << flippedTarget;
         EXPECT_EQ(pixels->pixelAt(5, 105).alpha, 0) << flippedTarget;
     }
+
+    // The canvas ends at the image's bounds: what the handler paints beyond them is cut off.
+    const auto spilling = NSImage::imageWithSize({20, 20}, true, [](CGRect) {
+        NSColor(1, 0, 0, 1).setFill();
+        CGContextFillRect(NSGraphicsContext::current()->cgContext(), CGRect(-10, -10, 40, 40));
+        return true;
+    });
+    CurrentBitmap target(40, 40);
+    spilling->drawInRect(CGRect(10, 10, 20, 20));
+    const auto pixels = target.image();
+    EXPECT_TRUE(near(pixels->pixelAt(15, 15), 255, 0, 0, 255));
+    EXPECT_EQ(pixels->pixelAt(5, 15).alpha, 0);
+    EXPECT_EQ(pixels->pixelAt(15, 35).alpha, 0);
 }
 
 // A handler that throws leaves nothing behind: no leaked context or bitmap (the sanitized build's leak
