@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using namespace quorbel;
 using platform::CGRect;
@@ -68,6 +69,48 @@ TEST(ArtworkGroup, RectanglesOfTheWorkedFrames) {
     EXPECT_NEAR(groupOf(D::QuorFooter, {0, 0, 400, 50}).maxY(), 39.5, 1e-9);
 }
 
+// Every drawing's constants, worked through the group rule at many frame sizes, square and not.
+TEST(ArtworkGroup, EveryDrawingsConstantsAtManyFrameSizes) {
+    using D = KnobsStyleKitDrawing;
+    struct Row {
+        D drawing;
+        double fL, kL, fR, kR, dW, fT, kT, fB, kB, dH;
+    };
+    const Row rows[] = {
+        {D::MixUnderlay, 0.28251, -0.2, 0.70351, 0.24, -0.44, 0.00905, 0.35, 0.20792, -0.24, 0.6},
+        {D::NeoOverlay, 0.19539, 0.16, 0.80461, -0.16, 0.32, 0.19708, -0.06, 0.79844, 0.45, -0.51},
+        {D::FeedUnderlay, 0.23413, 0.21, 0.75412, 0.02, 0.2, 0.04553, 0.31, 0.22448, -0.11, 0.42},
+        {D::ToneUnderlay, 0.21916, -0.4, 0.74211, 0.34, -0.74, 0.03952, -0.38, 0.22812, -0.27, -0.1},
+        {D::OrbitUnderlay, 0.2037, 0.17, 0.79513, 0.25, -0.09, -0.00215, -0.23, 0.25631, -0.27, 0.05},
+        {D::DoubtUnderlay, 0.16196, 0.19, 0.82355, 0.02, 0.17, 0.0168, -0.07, 0.27619, -0.45, 0.38},
+        {D::VexityUnderlay, 0.13097, 0.35, 0.84677, -0.34, 0.69, 0.01357, 0.28, 0.31051, 0.39, -0.1},
+        {D::RadioOff, 0.0625, 0.5, 0.9375, 0.5, 0, 0.0625, 0.5, 0.9375, 0.5, 0},
+        {D::RadioOn, 0.0625, 0.5, 0.9375, 0.5, 0, 0.0625, 0.5, 0.9375, 0.5, 0},
+        {D::BP, 0.10827, -0.43, 0.85227, -0.05, -0.38, 0.13196, 0.26, 0.83996, -0.05, 0.31},
+        {D::HP, 0.09102, -0.33, 0.85227, -0.05, -0.28, 0.12221, 0.26, 0.83996, 0.32, -0.06},
+        {D::LP, 0.1629, 0.07, 0.77415, -0.05, 0.12, 0.09521, 0.26, 0.83996, -0.41, 0.66},
+        {D::Mute, 0.07769, -0.44, 0.9072, 0.38, -0.82, 0.19506, -0.07, 0.74106, -0.02, -0.06},
+        {D::Fail, 0.07347, 0.1, 0.68697, -0.43, 0.53, 0.14642, -0.04, 0.78842, -0.13, 0.09},
+        {D::Bypass, 0.02576, 0.38, 0.96236, -0.48, 0.86, 0.17183, -0.42, 0.89183, 0.5, -0.92},
+        {D::MasterUnderlay, 0.12141, -0.21, 0.87513, 0.45, -0.66, 0.02501, 0.09, 0.32109, -0.5, 0.59},
+        {D::QuorFooter, 0.04395, -0.38, 0.96176, 0.18, -0.56, 0.30077, 0.34, 0.78002, 0, 0.34},
+    };
+    for (const Row& r : rows) {
+        for (int i = 1; i <= 800; ++i) {
+            const double W = (i * 53) % 1999 + 1;
+            const double H = (i * 37) % 1999 + 1;
+            const CGRect g = groupOf(r.drawing, {3, 4, W, H});
+            const double left = std::floor(W * r.fL + r.kL);
+            const double top = std::floor(H * r.fT + r.kT);
+            const auto where = std::string(knobsStyleKitDrawingName(r.drawing)) + " " + std::to_string(i);
+            ASSERT_NEAR(g.origin.x, 3 + left + (0.5 - r.kL), 1e-9) << where;
+            ASSERT_NEAR(g.origin.y, 4 + top + (0.5 - r.kT), 1e-9) << where;
+            ASSERT_NEAR(g.size.width, std::floor(W * r.fR + r.kR) - left + r.dW, 1e-9) << where;
+            ASSERT_NEAR(g.size.height, std::floor(H * r.fB + r.kB) - top + r.dH, 1e-9) << where;
+        }
+    }
+}
+
 TEST(ArtworkGroup, KnobCapIsCentredAtEveryWholePointWidth) {
     for (int w = 1; w <= 400; ++w) {
         const CGRect g = groupOf(KnobsStyleKitDrawing::NeoOverlay, {0, 0, double(w), double(w)});
@@ -84,6 +127,10 @@ TEST(ArtworkOval, NestedRectangleOfTheRadioDot) {
         const CGRect g = groupOf(KnobsStyleKitDrawing::RadioOn, {0, 0, c.size, c.size});
         EXPECT_EQ(artworkOvalRect(g, 0.25, 0.75), c.dot) << c.size;
     }
+    // 40 x 20: group (3, 1, 35, 18); each axis snaps on its own: x 3 + floor(9.25), y 1 + floor(5.0).
+    const CGRect wide = groupOf(KnobsStyleKitDrawing::RadioOn, {0, 0, 40, 20});
+    EXPECT_EQ(wide, CGRect(3, 1, 35, 18));
+    EXPECT_EQ(artworkOvalRect(wide, 0.25, 0.75), CGRect(12, 6, 17, 9));
 }
 
 TEST(ArtworkPoint, MapsFractionsIntoTheStandardizedGroup) {
@@ -128,6 +175,13 @@ TEST(ArtworkShapePath, FollowsTheDataAndSetsOnlyWhatTheShapeSets) {
     platform::CGPoint p[3]{};
     ring.element(6, p); // first point of the inner circle: (0.5, 0.125) of the group
     EXPECT_EQ(p[0], (platform::CGPoint{15, 5.25}));
+    // First quarter arc of the outer circle: control 1 (0.77596, 0), control 2 (1, 0.22404), end (1, 0.5).
+    ASSERT_EQ(ring.element(1, p), platform::NSBezierPathElementCubicCurveTo);
+    EXPECT_NEAR(p[0].x, 2 + 26 * 0.77596, 1e-9);
+    EXPECT_NEAR(p[0].y, 2, 1e-9);
+    EXPECT_NEAR(p[1].x, 28, 1e-9);
+    EXPECT_NEAR(p[1].y, 2 + 26 * 0.22404, 1e-9);
+    EXPECT_EQ(p[2], (platform::CGPoint{28, 15}));
 }
 
 TEST(KnobsStyleKitArtwork, NamesRoundTripInTheKitsOrder) {

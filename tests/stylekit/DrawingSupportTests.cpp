@@ -21,6 +21,8 @@ TEST(RenderPlatformImage, CallsTheCallbackOnlyWhenRenderedWithAContext) {
     EXPECT_EQ(contextCalls + plainCalls, 0);
     EXPECT_TRUE(withContext->isFlipped());
     EXPECT_EQ(withContext->size(), (CGSize{100, 100}));
+    EXPECT_FALSE(renderPlatformImage({4, 4}, false, [](CGContextRef) {})->isFlipped());
+    EXPECT_FALSE(renderPlatformImage({4, 4}, false, [] {})->isFlipped());
 
     // Called straight, with no current graphics context: failure, callbacks not entered.
     EXPECT_FALSE(withContext->drawingHandler()(CGRect(0, 0, 200, 200)));

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 using namespace quorbel;
 using platform::CGRect;
@@ -89,6 +91,97 @@ TEST(KnobsStyleKit, KnobCapBodyHolePointerAndOnePointOutline) {
     }
 }
 
+TEST(KnobsStyleKit, RadioRingEdgesAndAStretchedFrame) {
+    // 30 x 30, ring centre (15, 15): outer radius 13, inner 9.75, every 22.5 degrees.
+    constexpr double d = 8;
+    const auto on = render(*KnobsStyleKit::imageOfRadioOn(CGRect(0, 0, 30, 30)), d);
+    const auto alphaAt = [&](const auto& image, double x, double y) {
+        return image->pixelAt(px(x, d), px(y, d)).alpha;
+    };
+    for (int k = 0; k < 16; ++k) {
+        const double a = k * std::numbers::pi / 8;
+        const auto at = [&](double r) { return std::pair{15 + r * std::sin(a), 15 - r * std::cos(a)}; };
+        for (const double r : {13.4, 9.3}) {
+            const auto [x, y] = at(r);
+            EXPECT_EQ(alphaAt(on, x, y), 0) << k << " " << r;
+        }
+        for (const double r : {12.6, 10.2}) {
+            const auto [x, y] = at(r);
+            EXPECT_EQ(alphaAt(on, x, y), 255) << k << " " << r;
+        }
+    }
+
+    // 40 x 20: the ring fills the group (3, 1, 35, 18), the dot (12, 6, 17, 9); x and y scale apart.
+    const auto wide = render(*KnobsStyleKit::imageOfRadioOn(CGRect(0, 0, 40, 20)), d);
+    ASSERT_EQ(wide->width(), 320u);
+    EXPECT_EQ(alphaAt(wide, 2.7, 10), 0);
+    EXPECT_EQ(alphaAt(wide, 3.3, 10), 255);
+    EXPECT_EQ(alphaAt(wide, 37.7, 10), 255);
+    EXPECT_EQ(alphaAt(wide, 38.3, 10), 0);
+    EXPECT_EQ(alphaAt(wide, 20.5, 0.7), 0);
+    EXPECT_EQ(alphaAt(wide, 20.5, 1.3), 255);
+    EXPECT_EQ(alphaAt(wide, 20.5, 18.7), 255);
+    EXPECT_EQ(alphaAt(wide, 20.5, 19.3), 0);
+    EXPECT_EQ(alphaAt(wide, 12.3, 10.5), 255); // dot
+    EXPECT_EQ(alphaAt(wide, 11.7, 10.5), 0);
+    EXPECT_EQ(alphaAt(wide, 20.5, 6.3), 255);
+    EXPECT_EQ(alphaAt(wide, 20.5, 5.7), 0);
+    EXPECT_EQ(alphaAt(wide, 20.5, 14.7), 255);
+    EXPECT_EQ(alphaAt(wide, 20.5, 15.3), 0);
+}
+
+TEST(KnobsStyleKit, KnobCapTeethHoleAndPointer) {
+    // 100 x 100: group (19.34, 19.56, 61.32, 60.49); the hole's centre (50, 50.2955739), half-axes
+    // 17.1150252 and 17.1041524; the brass outline reaches half a point to either side of every edge.
+    constexpr double d = 4;
+    const auto image = render(*KnobsStyleKit::imageOfNeoOverlay(CGRect(0, 0, 100, 100)), d);
+    const auto pixel = [&](double x, double y) { return image->pixelAt(px(x, d), px(y, d)); };
+    const auto isMaroon = [&](double x, double y) {
+        return opaque(pixel(x, y), maroon[0], maroon[1], maroon[2]);
+    };
+    const auto isYellow = [&](double x, double y) {
+        return opaque(pixel(x, y), yellow[0], yellow[1], yellow[2]);
+    };
+
+    // Nine teeth 40 degrees apart, one at the top, and the gaps between them: sampled at 0.47 of the
+    // group about the hole's centre (the tips reach about 0.5 of it, the gaps about 0.43).
+    for (int k = 0; k < 18; ++k) {
+        const double a = k * 20 * std::numbers::pi / 180;
+        const double x = 19.34 + 61.32 * (0.5 + 0.47 * std::sin(a));
+        const double y = 19.56 + 60.49 * (0.50811 - 0.47 * std::cos(a));
+        EXPECT_EQ(pixel(x, y).alpha, k % 2 == 0 ? 255 : 0) << k * 20 << " degrees";
+    }
+    // The hole: open inside its edge, maroon outside the outline.
+    for (const double s : {-1.0, 1.0}) {
+        EXPECT_EQ(pixel(50 + s * (17.1150252 - 0.9), 50.3).alpha, 0) << s;
+        EXPECT_TRUE(isMaroon(50 + s * (17.1150252 + 0.9), 50.3)) << s;
+        EXPECT_EQ(pixel(50.2, 50.2955739 + s * (17.1041524 - 0.9)).alpha, 0) << s;
+        EXPECT_TRUE(isMaroon(50.2, 50.2955739 + s * (17.1041524 + 0.9))) << s;
+    }
+    // Pointer: apex at (50, 20.9954277), base at y 19.56 + 60.49 x 0.18862 = 30.97, 0.077 of the group wide.
+    EXPECT_TRUE(isMaroon(50, 20.5));
+    EXPECT_TRUE(isYellow(50, 22.5));
+    EXPECT_TRUE(isYellow(48.2, 30.4));
+    EXPECT_TRUE(isYellow(51.8, 30.4));
+    EXPECT_TRUE(isMaroon(47.4, 30.4));
+    EXPECT_TRUE(isMaroon(52.6, 30.4));
+    EXPECT_TRUE(isMaroon(50, 31.6));
+
+    // Every point of the cap has its mirror image about the vertical through the centre: mirrored pixels
+    // differ only by the rasterizer's antialiasing of the edges (premultiplied components compared).
+    int worst = 0;
+    for (std::size_t y = 0; y < image->height(); ++y) {
+        for (std::size_t x = 0; x < image->width() / 2; ++x) {
+            const auto p = image->pixelAt(x, y);
+            const auto q = image->pixelAt(image->width() - 1 - x, y);
+            const auto differ = [&](int a, int b) { return std::abs(a * p.alpha - b * q.alpha) / 255; };
+            worst = std::max({worst, std::abs(p.alpha - q.alpha), differ(p.red, q.red),
+                              differ(p.green, q.green), differ(p.blue, q.blue)});
+        }
+    }
+    EXPECT_LE(worst, 32);
+}
+
 TEST(KnobsStyleKit, ImagesIgnoreTheFrameOrigin) {
     using ImageFunction = std::shared_ptr<platform::NSImage> (*)(CGRect);
     for (const ImageFunction f : {&KnobsStyleKit::imageOfMixUnderlay, &KnobsStyleKit::imageOfNeoOverlay,
@@ -142,6 +235,29 @@ TEST(KnobsStyleKit, EveryDrawingRendersAtOddAndDegenerateSizes) {
             const auto bitmap = render(*knobsStyleKitImage(which, frame), 1);
             EXPECT_LE(bitmap->width(), 32767u);
         }
+    }
+}
+
+// Everything but the knob cap is opaque black; the wordmark is black at alpha 0.224.
+TEST(KnobsStyleKit, ArtworkColours) {
+    for (const KnobsStyleKitDrawing which : allKnobsStyleKitDrawings) {
+        if (which == KnobsStyleKitDrawing::NeoOverlay || which == KnobsStyleKitDrawing::NeoUnderlay) {
+            continue;
+        }
+        const auto image = render(*knobsStyleKitImage(which, CGRect(0, 0, 120, 60)), 2);
+        int strongest = 0;
+        bool black = true;
+        for (std::size_t y = 0; y < image->height(); ++y) {
+            for (std::size_t x = 0; x < image->width(); ++x) {
+                const auto p = image->pixelAt(x, y);
+                strongest = std::max(strongest, int(p.alpha));
+                black = black && p.red == 0 && p.green == 0 && p.blue == 0;
+            }
+        }
+        const auto name = knobsStyleKitDrawingName(which);
+        EXPECT_TRUE(black) << name;
+        EXPECT_EQ(strongest, which == KnobsStyleKitDrawing::QuorFooter ? std::lround(0.224 * 255) : 255)
+            << name;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "support/StyleKitTestSupport.h"
 
+#include "graphics/NSFont.h"
+#include "graphics/NSStringDrawing.h"
 #include "stylekit/QuorStyleKit.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +59,50 @@ TEST(QuorStyleKit, DefaultKnobDiscsAndCentredLabel) {
     EXPECT_NEAR((wideInk.minX + wideInk.maxX) / 2, 100, 1.5);
     EXPECT_TRUE(opaque(wide->pixelAt(12, 50), 0.15, 0.15, 0.15)); // outer ellipse from x = 10
     EXPECT_EQ(wide->pixelAt(8, 50).alpha, 0);
+}
+
+TEST(QuorStyleKit, DefaultKnobDiscEdgesAndLabelLayout) {
+    struct Case {
+        double w, h;
+        CGRect outer, inner;
+    };
+    const Case cases[] = {{100, 100, {5, 5, 90, 90}, {12.2, 12.2, 75.6, 75.6}},
+                          {200, 100, {10, 5, 180, 90}, {24.4, 12.2, 151.2, 75.6}}};
+    constexpr double d = 4;
+    for (const Case& c : cases) {
+        const auto image = render(*QuorStyleKit::imageOfDefaultKnob({c.w, c.h}, "Jig"), d);
+        const auto at = [&](double x, double y) {
+            return image->pixelAt(static_cast<std::size_t>(x * d), static_cast<std::size_t>(y * d));
+        };
+        const double midX = c.w / 2 + 0.1;
+        const double midY = c.h / 2 + 0.1;
+        // Left, right and top edges of each disc, 0.3 of a point to either side.
+        EXPECT_EQ(at(c.outer.minX() - 0.3, midY).alpha, 0) << c.w;
+        EXPECT_TRUE(opaque(at(c.outer.minX() + 0.3, midY), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_TRUE(opaque(at(c.outer.maxX() - 0.3, midY), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_EQ(at(c.outer.maxX() + 0.3, midY).alpha, 0) << c.w;
+        EXPECT_EQ(at(midX, c.outer.minY() - 0.3).alpha, 0) << c.w;
+        EXPECT_TRUE(opaque(at(midX, c.outer.minY() + 0.3), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_TRUE(opaque(at(c.inner.minX() - 0.3, midY), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_TRUE(opaque(at(c.inner.minX() + 0.3, midY), 0.35, 0.35, 0.35)) << c.w;
+        EXPECT_TRUE(opaque(at(c.inner.maxX() + 0.3, midY), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_TRUE(opaque(at(c.inner.maxX() - 0.3, midY), 0.35, 0.35, 0.35)) << c.w;
+        EXPECT_TRUE(opaque(at(midX, c.inner.minY() - 0.3), 0.15, 0.15, 0.15)) << c.w;
+        EXPECT_TRUE(opaque(at(midX, c.inner.minY() + 0.3), 0.35, 0.35, 0.35)) << c.w;
+
+        // The label is the platform's string drawing of it into (0, 0.75 h, w, 0.2 h), medium system
+        // font of 0.12 h, centred, in the panel yellow, over the discs.
+        CurrentBitmap expected(static_cast<std::size_t>(c.w * d), static_cast<std::size_t>(c.h * d));
+        platform::CGContextScaleCTM(expected.context(), d, d);
+        QuorStyleKit::drawDefaultKnob(CGRect(0, 0, c.w, c.h), "");
+        platform::NSMutableParagraphStyle centred;
+        centred.setAlignment(platform::NSTextAlignmentCenter);
+        platform::NSStringDrawInRect(
+            "Jig", CGRect(0, 0.75 * c.h, c.w, 0.2 * c.h),
+            {platform::NSFont::systemFontOfSize(0.12 * c.h, platform::NSFontWeightMedium),
+             platform::NSColor(0.925, 0.863, 0.11, 1), centred});
+        EXPECT_TRUE(stylekit_test::samePixels(*image, *expected.image())) << c.w;
+    }
 }
 
 TEST(QuorStyleKit, EmptyLabelDrawsTheDiscsOnly) {

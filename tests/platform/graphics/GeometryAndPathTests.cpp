@@ -105,12 +105,19 @@ TEST(NSBezierPath, StrokeUsesStrokeColourAndLineWidthInUserUnits) {
     NSColor(0, 0, 1, 1).setStroke();
     NSColor(1, 0, 0, 1).setFill();
     path.stroke();
+    NSBezierPath wide; // 2 units wide about x = 8: pixels 28 to 35
+    wide.move({8, 0});
+    wide.line({8, 10});
+    wide.setLineWidth(2);
+    wide.stroke();
     const auto image = bitmap.image();
     int blue = 0;
+    int blueWide = 0;
     for (std::size_t x = 0; x < 40; ++x) {
-        blue += near(image->pixelAt(x, 20), 0, 0, 255, 255) ? 1 : 0;
+        (x < 25 ? blue : blueWide) += near(image->pixelAt(x, 20), 0, 0, 255, 255) ? 1 : 0;
     }
     EXPECT_EQ(blue, 4);
+    EXPECT_EQ(blueWide, 8);
 }
 
 TEST(NSBezierPath, NonFiniteOrContextlessDrawingIsSkipped) {

@@ -70,6 +70,14 @@ TEST(NSImage, BitmapHasTheImageSizeTimesTheDensityInItsConvention) {
 
     const CGRect proposed(0, 0, 30.25, 10);
     EXPECT_EQ(flipped->CGImageForProposedRect(&proposed, nullptr, nullptr)->width(), 61u); // rounded up
+
+    // A proposed rectangle of another size scales the image's canvas onto it.
+    const CGRect twice(0, 0, 200, 100);
+    const auto stretched = flipped->CGImageForProposedRect(&twice, nullptr, &once);
+    ASSERT_EQ(stretched->width(), 200u);
+    EXPECT_TRUE(near(stretched->pixelAt(95, 45), 255, 0, 0, 255));
+    EXPECT_EQ(stretched->pixelAt(105, 45).alpha, 0);
+    EXPECT_EQ(stretched->pixelAt(95, 55).alpha, 0);
 }
 
 TEST(NSImage, HandlerThatReportsFailureGivesATransparentResult) {
@@ -105,6 +113,19 @@ TEST(NSImage, DrawsScaledIntoTheDestinationAndUpright) {
         EXPECT_EQ(pixels->pixelAt(105, 5).alpha, 0) << flippedTarget;
         EXPECT_EQ(pixels->pixelAt(5, 105).alpha, 0) << flippedTarget;
     }
+
+    // The canvas ends at the image's bounds: what the handler paints beyond them is cut off.
+    const auto spilling = NSImage::imageWithSize({20, 20}, true, [](CGRect) {
+        NSColor(1, 0, 0, 1).setFill();
+        CGContextFillRect(NSGraphicsContext::current()->cgContext(), CGRect(-10, -10, 40, 40));
+        return true;
+    });
+    CurrentBitmap target(40, 40);
+    spilling->drawInRect(CGRect(10, 10, 20, 20));
+    const auto pixels = target.image();
+    EXPECT_TRUE(near(pixels->pixelAt(15, 15), 255, 0, 0, 255));
+    EXPECT_EQ(pixels->pixelAt(5, 15).alpha, 0);
+    EXPECT_EQ(pixels->pixelAt(15, 35).alpha, 0);
 }
 
 // A handler that throws leaves nothing behind: no leaked context or bitmap (the sanitized build's leak
