@@ -20,9 +20,9 @@ const ModulationInput& kernelInput(const QuorbelAudioUnit& unit) {
 TEST(QuorbelAudioUnit, FreshUnitHasItsDefaultsInTreeAndKernelAndIsNotAllocated) {
     auto unit = makeUnit();
     ASSERT_NE(unit, nullptr);
+    const float defaults[kParameterCount] = {0.5f, 5.0f, 500.0f, 0.0f, 0.0f, 0.0f, 0.7f, 0.0f, 0.0f, 0.0f};
     for (std::size_t i = 0; i < kParameterCount; ++i) {
-        EXPECT_EQ(parameter(*unit, static_cast<ParamAddress>(i)).value(), kParameterTable[i].defaultValue)
-            << kParameterTable[i].identifier;
+        EXPECT_EQ(parameter(*unit, static_cast<ParamAddress>(i)).value(), defaults[i]) << i;
     }
     // The constructor does not write the kernel's record; it holds the same defaults on its own.
     const ModulationInput& in = kernelInput(*unit);
@@ -38,8 +38,8 @@ TEST(QuorbelAudioUnit, FreshUnitHasItsDefaultsInTreeAndKernelAndIsNotAllocated) 
 
     ASSERT_EQ(unit->inputBusses()->count(), 1u);
     ASSERT_EQ(unit->outputBusses()->count(), 1u);
-    EXPECT_EQ(unit->inputBusses()->busType(), AUAudioUnitBusTypeInput);
-    EXPECT_EQ(unit->outputBusses()->busType(), AUAudioUnitBusTypeOutput);
+    EXPECT_EQ(unit->inputBusses()->busType(), 1); // the platform's input and output bus types
+    EXPECT_EQ(unit->outputBusses()->busType(), 2);
     EXPECT_EQ((*unit->inputBusses())[0]->format(), AVAudioFormat(44100.0, 2));
     EXPECT_EQ((*unit->outputBusses())[0]->format(), AVAudioFormat(44100.0, 2));
     EXPECT_EQ(unit->tailTime(), 1.0);
@@ -91,6 +91,18 @@ TEST(QuorbelAudioUnit, BypassSetterGoesThroughTheTreeAndUpdatesTheKernel) {
     EXPECT_FALSE(kernelInput(*unit).bypass.load());
     using Seen = std::vector<std::pair<AUParameterAddress, AUValue>>;
     EXPECT_EQ(log.seen, (Seen{{7, 1.0f}, {7, 0.0f}}));
+}
+
+TEST(QuorbelAudioUnit, WithoutATreeTheBypassSetterAndRestoredStateStillReachStoreAndKernel) {
+    auto unit = makeUnit();
+    unit->setParameterTree(nullptr);
+    unit->setShouldBypassEffect(true);
+    EXPECT_EQ(unit->paramValue(ParamAddress::bypass), 1.0f);
+    EXPECT_TRUE(kernelInput(*unit).bypass.load());
+
+    unit->setFullState(PropertyListDictionary{{"QuorbelParams", PropertyListDictionary{{"tone", 800.0}}}});
+    EXPECT_EQ(unit->paramValue(ParamAddress::tone), 800.0f);
+    EXPECT_EQ(kernelInput(*unit).tone.load(), 800.0f);
 }
 
 TEST(QuorbelAudioUnit, AllocationAdoptsTheInputFormatAndHandsOverTheValues) {

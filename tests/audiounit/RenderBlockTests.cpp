@@ -23,9 +23,10 @@ protected:
         for (AUAudioFrameCount i = 0; i < kMaxFrames; ++i) {
             input[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
         }
-        pull = [this](AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, AUAudioFrameCount frames,
+        pull = [this](AudioUnitRenderActionFlags* flags, const AudioTimeStamp* time, AUAudioFrameCount frames,
                       NSInteger bus, AudioBufferList* data) -> AUAudioUnitStatus {
             ++pulls;
+            pulledTimestamp = time;
             pulledBus = bus;
             pulledFlags = *flags;
             if (pullStatus != noErr) {
@@ -64,6 +65,7 @@ protected:
     AudioTimeStamp timestamp{};
     int pulls = 0;
     NSInteger pulledBus = -1;
+    const AudioTimeStamp* pulledTimestamp = nullptr;
     AudioUnitRenderActionFlags pulledFlags = 99;
     AUAudioUnitStatus pullStatus = noErr;
 };
@@ -72,7 +74,7 @@ TEST_F(RenderBlockTest, WithoutPullBlockReturnsNoConnectionAndTouchesNothing) {
     buffers.channel(0)[3] = 42.0f;
     EventList events;
     events.addParameter(0, 0.9f);
-    EXPECT_EQ(render(64, events.link(), AURenderPullInputBlock{}), kAudioUnitErr_NoConnection);
+    EXPECT_EQ(render(64, events.link(), AURenderPullInputBlock{}), -10876);
     EXPECT_EQ(buffers.channel(0)[3], 42.0f);
     EXPECT_EQ(unit->paramValue(ParamAddress::mix), 0.5f);
     EXPECT_TRUE(filtersUntouched());
@@ -93,6 +95,7 @@ TEST_F(RenderBlockTest, PullsBusZeroWithClearedFlagsAndProcessesInPlace) {
     ASSERT_EQ(render(kMaxFrames, nullptr, pull), noErr);
     EXPECT_EQ(pulls, 1);
     EXPECT_EQ(pulledBus, 0);
+    EXPECT_EQ(pulledTimestamp, &timestamp);
     EXPECT_EQ(pulledFlags, 0u);
     EXPECT_FALSE(filtersUntouched());
     // Default controls (mix 0.5, volume 0.7): the output is the limited dry half plus the wet path, not the

@@ -65,8 +65,8 @@ struct EventList {
     void addParameter(platform::AUParameterAddress address, platform::AUValue value,
                       platform::AUAudioFrameCount ramp = 0) {
         platform::AURenderEvent e{};
-        e.parameter.eventType =
-            ramp > 0 ? platform::AURenderEventParameterRamp : platform::AURenderEventParameter;
+        // The platform's type bytes: 1 a parameter change, 2 a ramp.
+        e.parameter.eventType = static_cast<platform::AURenderEventType>(ramp > 0 ? 2 : 1);
         e.parameter.rampDurationSampleFrames = ramp;
         e.parameter.parameterAddress = address;
         e.parameter.value = value;
@@ -74,7 +74,7 @@ struct EventList {
     }
     void addMIDI() {
         platform::AURenderEvent e{};
-        e.MIDI.eventType = platform::AURenderEventMIDI;
+        e.MIDI.eventType = static_cast<platform::AURenderEventType>(8);
         e.MIDI.length = 3;
         e.MIDI.data[0] = 0x90;
         e.MIDI.data[1] = 60;
