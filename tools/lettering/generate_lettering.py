@@ -3,13 +3,16 @@
 into the letter shapes of the style kit's lettered drawings, written as C++ source.
 
     generate_lettering.py [--output FILE]   write the source (default: stdout)
-    generate_lettering.py --report          print each letter's turn, box and box deviation
+    generate_lettering.py --report          print each letter's turn, box, box deviation and, on the
+                                            knob faces, its nearest and farthest distance from the centre
 
 Knob faces: every occurrence of a glyph is the same outline turned and shifted, never scaled, so that
 its box meets the table's; the turn is searched near the table's angle, at the same offset from it for
-every occurrence of the glyph to within a band. Captions and the footer set the glyph upright, scaled
-uniformly. A letter whose table box reaches 0 or 1 is pinned there, so that each drawing's points reach
-exactly 0 and 1 on both axes; the others are centred on their box. The m and the l stand exactly where
+every occurrence of the glyph to within a band, and the letter may then move a little away from or
+toward the face's centre, so that its innermost and outermost points fall on the face's circles.
+Captions and the footer set the glyph upright, scaled uniformly. A letter whose table box reaches 0 or 1
+is pinned there, so that each drawing's points reach exactly 0 and 1 on both axes; the others are
+centred on their box (face letters before that move). The m and the l stand exactly where
 their outlines are given. Points are written as group fractions with 5 decimals.
 
 The output depends only on the tables and on IEEE double arithmetic, so every machine writes the same
@@ -34,6 +37,21 @@ TURN_LIMIT = 6.8
 TURN_LIMIT_F = 9.8
 TURN_BAND = 2.8
 TURN_STEP = 0.1
+
+# The distance of a face letter's innermost and outermost point from the frame centre, in frame units:
+# every letter stands on one circle (the n a little nearer, the descender of the y reaching further in),
+# and the ascenders and the dot of the i reach further out than the rest. A letter may move by up to
+# SHIFT_LIMIT of the frame from the centre of its box to get there.
+INNER = {None: (0.327, 0.332), "n": (0.321, 0.325), "y": (0.290, 0.294)}
+OUTER = (0.448, 0.461)
+OUTER_ASCENDING = (0.486, 0.505)
+ASCENDING = "bdfit"
+SHIFT_LIMIT = 0.006
+SHIFT_STEP = 0.0005
+# Kept clear of the ends of the ranges, for the rounding of the points.
+RADIUS_MARGIN = 0.0003
+# A face letter's box stays within this much (group fractions) of the table's.
+BOX_LIMIT = 0.015
 
 OUTPUT_PATH = "stylekit/generated/LetteringData.cpp"
 
@@ -284,60 +302,119 @@ def transformed(drawing, corners, degrees, scale, shift=(0.0, 0.0)):
     return to_fractions(drawing, units)
 
 
-def place(drawing, glyph, row, degrees, scale):
-    """The glyph turned and scaled into the drawing, shifted so that its box meets the row's."""
+def place(drawing, glyph, row, scale, degrees=0.0, shift=(0.0, 0.0)):
+    """The glyph turned and scaled into the drawing, shifted so that its box meets the row's, then moved
+    by `shift` (frame units; a face letter's radial shift)."""
     if glyph.home and glyph.home[0] == drawing.name:
         subpaths = [(k, transformed(drawing, c, glyph.home[1], scale, glyph.home[2])) for k, c in glyph.subpaths]
         return Placed(glyph.letter, subpaths, glyph.home[1],
                       box_deviation(bounds([p for _, c in subpaths for p in c]), row))
     subpaths = [(k, transformed(drawing, c, degrees, scale)) for k, c in glyph.subpaths]
     x0, x1, y0, y1 = bounds([p for _, c in subpaths for p in c])
-    sx, sy = fit_shift(x0, x1, row[1], row[2]), fit_shift(y0, y1, row[3], row[4])
+    sx = fit_shift(x0, x1, row[1], row[2]) + shift[0] / (drawing.fR - drawing.fL)
+    sy = fit_shift(y0, y1, row[3], row[4]) + shift[1] / (drawing.fB - drawing.fT)
     subpaths = [(k, [(x + sx, y + sy) for x, y in c]) for k, c in subpaths]
     return Placed(glyph.letter, subpaths, degrees, box_deviation((x0 + sx, x1 + sx, y0 + sy, y1 + sy), row))
 
 
-def face_deviation(drawing, glyph, row, degrees):
-    x0, x1, y0, y1 = bounds(transformed(drawing, glyph.points(), degrees, 1.0))
-    sx, sy = fit_shift(x0, x1, row[1], row[2]), fit_shift(y0, y1, row[3], row[4])
-    return box_deviation((x0 + sx, x1 + sx, y0 + sy, y1 + sy), row)
+def face_fit(drawing, glyph, row, degrees):
+    """The best placement of a face letter turned by `degrees`: its box met as fit_shift meets it, then
+    moved along its free direction (away from the centre where no edge is pinned, else along the axis
+    that is not pinned) by at most SHIFT_LIMIT of the frame, so that its innermost and outermost points
+    fall in the letter's radial ranges. Returns (cost, box deviation, shift in frame units)."""
+    fw, fh = drawing.fR - drawing.fL, drawing.fB - drawing.fT
+    units = turn(glyph.points(), degrees)
+    x0, x1, y0, y1 = bounds(units)
+    sx = drawing.fL + fw * fit_shift(x0 / fw, x1 / fw, row[1], row[2])
+    sy = drawing.fT + fh * fit_shift(y0 / fh, y1 / fh, row[3], row[4])
+    pinned_x, pinned_y = row[1] == 0.0 or row[2] == 1.0, row[3] == 0.0 or row[4] == 1.0
+    if pinned_x and pinned_y:
+        direction = (0.0, 0.0)
+    elif pinned_x:
+        direction = (0.0, 1.0 if (y0 + y1) / 2 + sy > 0.5 else -1.0)
+    elif pinned_y:
+        direction = (1.0 if (x0 + x1) / 2 + sx > 0.5 else -1.0, 0.0)
+    else:
+        cx, cy = (x0 + x1) / 2 + sx - 0.5, (y0 + y1) / 2 + sy - 0.5
+        length = math.hypot(cx, cy)
+        direction = (cx / length, cy / length)
+    inner, outer = radial_ranges(glyph.letter)
+    best = None
+    count = 0 if direction == (0.0, 0.0) else int(round(SHIFT_LIMIT / SHIFT_STEP))
+    for i in range(-count, count + 1):
+        dx, dy = sx + direction[0] * i * SHIFT_STEP, sy + direction[1] * i * SHIFT_STEP
+        radii = [math.hypot(x + dx - 0.5, y + dy - 0.5) for x, y in units]
+        r0, r1 = min(radii), max(radii)
+        miss = (max(0.0, inner[0] + RADIUS_MARGIN - r0, r0 - inner[1] + RADIUS_MARGIN) +
+                max(0.0, outer[0] + RADIUS_MARGIN - r1, r1 - outer[1] + RADIUS_MARGIN))
+        deviation = box_deviation(((x0 + dx - drawing.fL) / fw, (x1 + dx - drawing.fL) / fw,
+                                   (y0 + dy - drawing.fT) / fh, (y1 + dy - drawing.fT) / fh), row)
+        key = (round(miss, 6) + (0.0 if deviation <= BOX_LIMIT else 1.0 + deviation), deviation)
+        if best is None or key < best[0]:
+            best = (key, (dx - sx, dy - sy))
+    return best[0][0], best[0][1], best[1]
+
+
+def radial_ranges(letter):
+    """The letter's innermost and outermost distance from a face's centre, in frame units."""
+    inner = INNER.get(letter, INNER[None])
+    outer = OUTER_ASCENDING if letter in ASCENDING else OUTER
+    return inner, outer
 
 
 def steps(lo, hi):
     return [lo + i * TURN_STEP for i in range(int(round((hi - lo) / TURN_STEP)) + 1)]
 
 
-def choose_turns(glyphs):
-    """The turn of every letter on the knob faces: for each glyph one offset from the table angles, and
-    for each occurrence a turn within the band about it, so that the largest box deviation is least."""
+def face_occurrences():
+    """Every letter of the knob faces: {letter: [(drawing, index, row)]}."""
     occurrences = {}
     for drawing in placement.DRAWINGS:
         if drawing.kind == "knob":
             for index, row in enumerate(drawing.letters):
                 occurrences.setdefault(row[0], []).append((drawing, index, row))
+    return occurrences
+
+
+def glyph_turns(glyph, rows):
+    """For one glyph: one offset from the table angles, and for each of its occurrences a turn within the
+    band about it and a shift, so that the letters fall in their radial ranges with the least box
+    deviation. Returns ((largest miss, summed deviation, offset), [(turn, shift)] per occurrence)."""
     half = TURN_BAND / 2.0
+    limit = (TURN_LIMIT_F if glyph.letter == "f" else TURN_LIMIT) - half
+    fits = {}
+
+    def fit(drawing, row, degrees):
+        key = (drawing.name, row, round(degrees, 6))
+        if key not in fits:
+            fits[key] = face_fit(drawing, glyph, row, degrees)
+        return fits[key]
+
+    best = None
+    for offset in steps(-limit, limit):
+        worst, total, chosen = 0.0, 0.0, []
+        for drawing, _, row in rows:
+            if glyph.home and glyph.home[0] == drawing.name:
+                if abs(glyph.home[1] - row[5] - offset) > half + 1e-9:
+                    worst = math.inf
+                chosen.append((glyph.home[1], (0.0, 0.0)))
+                continue
+            (miss, deviation, shift), degrees = min(
+                (fit(drawing, row, d), d) for d in steps(row[5] + offset - half, row[5] + offset + half))
+            worst, total = max(worst, miss), total + deviation
+            chosen.append((degrees, shift))
+        key = (round(worst, 6), round(total, 9), abs(offset))
+        if best is None or key < best[0]:
+            best = (key, chosen)
+    return best
+
+
+def choose_turns(glyphs):
+    """The turn and the shift of every letter on the knob faces (glyph_turns)."""
     turns = {}
-    for letter, rows in occurrences.items():
-        glyph = glyphs[letter]
-        limit = (TURN_LIMIT_F if letter == "f" else TURN_LIMIT) - half
-        best = None
-        for offset in steps(-limit, limit):
-            worst, chosen = 0.0, []
-            for drawing, _, row in rows:
-                if glyph.home and glyph.home[0] == drawing.name:
-                    if abs(glyph.home[1] - row[5] - offset) > half + 1e-9:
-                        worst = math.inf
-                    chosen.append(glyph.home[1])
-                    continue
-                deviation, degrees = min((face_deviation(drawing, glyph, row, d), d)
-                                         for d in steps(row[5] + offset - half, row[5] + offset + half))
-                worst = max(worst, deviation)
-                chosen.append(degrees)
-            key = (round(worst, 9), abs(offset))
-            if best is None or key < best[0]:
-                best = (key, chosen)
-        for (drawing, index, _), degrees in zip(rows, best[1]):
-            turns[(drawing.name, index)] = degrees
+    for letter, rows in face_occurrences().items():
+        for (drawing, index, _), chosen in zip(rows, glyph_turns(glyphs[letter], rows)[1]):
+            turns[(drawing.name, index)] = chosen
     return turns
 
 
@@ -376,7 +453,8 @@ def layout():
     result = []
     for drawing in placement.DRAWINGS + [footer]:
         scale = footer_scale if drawing is footer else unit_scale(drawing)
-        placed = [place(drawing, glyphs[row[0]], row, turns.get((drawing.name, index), 0.0), scale)
+        upright = (0.0, (0.0, 0.0))
+        placed = [place(drawing, glyphs[row[0]], row, scale, *turns.get((drawing.name, index), upright))
                   for index, row in enumerate(drawing.letters)]
         result.append((drawing, placed))
     return glyphs, result
@@ -455,9 +533,14 @@ def report(result):
     lines = []
     for drawing, placed in result:
         for p in placed:
-            x0, x1, y0, y1 = bounds([q for _, c in p.subpaths for q in c])
-            lines.append(f"{drawing.name:15} {p.letter} turn {p.turn:7.2f}  box {x0:.5f} {x1:.5f} {y0:.5f} "
-                         f"{y1:.5f}  deviation {p.deviation:.4f}")
+            points = [q for _, c in p.subpaths for q in c]
+            x0, x1, y0, y1 = bounds(points)
+            line = (f"{drawing.name:15} {p.letter} turn {p.turn:7.2f}  box {x0:.5f} {x1:.5f} {y0:.5f} "
+                    f"{y1:.5f}  deviation {p.deviation:.4f}")
+            if drawing.kind == "knob":
+                radii = [math.hypot(x - 0.5, y - 0.5) for x, y in to_units(drawing, points)]
+                line += f"  radii {min(radii):.4f} {max(radii):.4f}"
+            lines.append(line)
     return "\n".join(lines)
 
 

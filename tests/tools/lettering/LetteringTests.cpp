@@ -1,7 +1,8 @@
 // The generated lettering of the knob faces, the button captions and the footer wordmark: counts and
-// boxes of every letter, the extents of every drawing, the winding of the pieces, one outline per glyph
-// (every occurrence the same outline turned, shifted and, on the captions, scaled uniformly), the two
-// outlines that are given exactly, and the drawings as they render.
+// boxes of every letter, the distances of the face letters from the centre, the extents of every
+// drawing, the winding of the pieces, one outline per glyph (every occurrence the same outline turned,
+// shifted and, on the captions, scaled uniformly), the two outlines that are given exactly, and the
+// drawings as they render.
 
 #include "stylekit/ArtworkData.h"
 #include "stylekit/ArtworkRenderer.h"
@@ -480,6 +481,33 @@ TEST(Lettering, EveryOccurrenceOfAGlyphIsTheSameOutline) {
         }
     }
     EXPECT_GT(footerScale, 0);
+}
+
+TEST(Lettering, FaceLettersStandBetweenTheirCircles) {
+    // Frame units from the face's centre: every letter's innermost point on the baseline circle (the n a
+    // little nearer, the descender of the y further in), its outermost at the x-height circle or, for the
+    // ascenders and the dot of the i, the ascender circle; no point nearer than 0.29 (the y's floor).
+    for (const Drawing& d : drawings()) {
+        if (d.kind != Kind::knob) {
+            continue;
+        }
+        for (std::size_t i = 0; i < d.letters.size(); ++i) {
+            const char letter = d.letters[i].letter;
+            double nearest = INFINITY, farthest = 0;
+            for (Point p : pointsInUnits(d, artworkOf(d).shapes[i])) {
+                const double r = std::hypot(p.x - 0.5, p.y - 0.5);
+                nearest = std::min(nearest, r);
+                farthest = std::max(farthest, r);
+            }
+            const bool ascender = std::string("bdfit").find(letter) != std::string::npos;
+            const double in0 = letter == 'n' ? 0.321 : letter == 'y' ? 0.290 : 0.327;
+            const double in1 = letter == 'n' ? 0.325 : letter == 'y' ? 0.294 : 0.332;
+            EXPECT_GE(nearest, in0) << nameOf(d, i) << " (" << letter << ")";
+            EXPECT_LE(nearest, in1) << nameOf(d, i) << " (" << letter << ")";
+            EXPECT_GE(farthest, ascender ? 0.486 : 0.448) << nameOf(d, i) << " (" << letter << ")";
+            EXPECT_LE(farthest, ascender ? 0.505 : 0.461) << nameOf(d, i) << " (" << letter << ")";
+        }
+    }
 }
 
 TEST(Lettering, TheGivenOutlinesOfMAndLAreExact) {
