@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,6 +64,11 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     user.drag(window, 183, 80, 233, 80); // 50 to the right on the mix knob
     user.click(window, 69, 80, 2);       // double-click on the feed knob
     user.click(window, 457, 46);         // band-pass
+    if (const char* shots = std::getenv("QUORBEL_SCREENSHOT_DIR")) {
+        EXPECT_TRUE(
+            eventually([&] { return user.screenshot(window)->pixelAt(457, 46).red < 128; })); // the dot
+        user.screenshot(window)->writePNG(std::string(shots) + "/auhost-edit-window.png");
+    }
     user.sendDeleteWindow(window);
     ASSERT_EQ(auhost.wait(20), 0) << auhost.output();
 
