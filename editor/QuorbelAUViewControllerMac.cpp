@@ -372,10 +372,14 @@ void QuorbelAUViewControllerMac::updateControlsFromParameters() {
         return;
     }
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
-        // The knob may call back (knobChanged), which sets its parameter to the clamped value.
+        // A knob that moves calls back (knobChanged), which sets its parameter to the clamped value when
+        // that differs from the value read here.
         if (AURotaryControl* knob = (this->*kKnobs[address].property).get()) {
             const AUParameter* p = parameter(address);
-            knob->setValue(p != nullptr ? p->value() : 0);
+            const AUValue value = p != nullptr ? p->value() : 0;
+            knobRefresh_ = KnobRefresh{knob, value};
+            knob->setValue(value);
+            knobRefresh_.reset();
         }
     }
     const AUParameter* filterMode = parameter(kFilterModeAddress);
@@ -394,6 +398,11 @@ void QuorbelAUViewControllerMac::knobChanged(AURotaryControl* knob) {
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
         const auto& candidate = this->*kKnobs[address].property;
         if (candidate && candidate.get() == knob) {
+            // A refresh moved the knob to the value it read: the parameter holds that value, or a newer one
+            // set by another thread since, which setting it would undo.
+            if (knobRefresh_ && knobRefresh_->knob == knob && knobRefresh_->value == knob->value()) {
+                return;
+            }
             if (AUParameter* p = parameter(address)) {
                 p->setValue(knob->value()); // no originator: this controller's observer hears it too
             }

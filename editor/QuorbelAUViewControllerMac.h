@@ -8,6 +8,7 @@
 #include "ui/NSImageView.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorbel {
@@ -82,11 +83,13 @@ public:
 
     /// Adds the parameter observer once (when there is a unit with a tree and no token yet), then refreshes.
     virtual void connectParameterObserver();
-    /// Copies the ten parameter values into the controls: each knob through its value setter (clamped; a
-    /// knob that moves sets its parameter to its new value), the filter, fail and bypass buttons' states.
-    /// Controls not built yet are skipped.
+    /// Copies the ten parameter values into the controls: each knob through its value setter (clamped), the
+    /// filter, fail and bypass buttons' states. A knob that moves sets its parameter only when clamping
+    /// changed the value read (to the bound); setting the value read would undo a change that another thread
+    /// made since the read. Controls not built yet are skipped.
     virtual void updateControlsFromParameters();
-    /// Sets the parameter of `knob` (addresses 0 to 6 in knob order) to the knob's value.
+    /// Sets the parameter of `knob` (addresses 0 to 6 in knob order) to the knob's value; during a refresh,
+    /// not when that is the value the refresh has just read.
     virtual void knobChanged(AURotaryControl* knob);
     /// Turns the sender on and the two other filter buttons off, and sets the filter mode (0, 1 or 2).
     virtual void filterChanged(platform::NSButton* sender);
@@ -128,6 +131,12 @@ public:
     std::vector<ImageProvider> labelProviders;
 
 private:
+    /// A knob that a refresh is setting, and the parameter value it read for it.
+    struct KnobRefresh {
+        const AURotaryControl* knob;
+        platform::AUValue value;
+    };
+
     /// Removes the observer from the unit's tree and forgets its token; nothing without a token, a unit or
     /// a tree (the token stays then).
     void disconnectParameterObserver();
@@ -140,6 +149,9 @@ private:
     std::weak_ptr<QuorbelAUViewControllerMac> weakSelf();
     /// The unit's parameter at `address`, or null without a unit, a tree or such a parameter.
     platform::AUParameter* parameter(platform::AUParameterAddress address) const;
+
+    /// Set while updateControlsFromParameters sets a knob's value. Main thread.
+    std::optional<KnobRefresh> knobRefresh_;
 };
 
 } // namespace quorbel

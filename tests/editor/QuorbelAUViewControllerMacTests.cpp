@@ -345,6 +345,28 @@ TEST_F(Panel, ValuesSetOnAnotherThreadReachTheKnob) {
     EXPECT_EQ(controller->orbitKnob->value(), parameter(3).value());
 }
 
+// A host thread's burst of values while refreshes move the knob: the last value set stays, on the
+// parameter and on the knob, however the burst and the refreshes interleave (run under ThreadSanitizer too).
+TEST_F(Panel, TheLastValueOfABurstSetOnAnotherThreadStays) {
+    for (int run = 0; run < 40; ++run) {
+        std::atomic<bool> done{false};
+        std::thread host([&] {
+            for (int i = 0; i < 9999; ++i) {
+                parameter(2).setValue(static_cast<float>(200 + i % 600)); // tone, within the knob's bounds
+            }
+            parameter(2).setValue(777);
+            done = true;
+        });
+        while (!done) {
+            DispatchQueue::main().drain();
+        }
+        host.join();
+        settle();
+        EXPECT_EQ(parameter(2).value(), 777) << "run " << run;
+        EXPECT_EQ(controller->toneKnob->value(), 777) << "run " << run;
+    }
+}
+
 // Without a window, as a host may drive it: the connection queued by the factory runs before the view
 // exists, and the controls built later show the current values.
 TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValues) {
@@ -373,7 +395,7 @@ TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValu
     EXPECT_EQ(controller->highPassBtn->state(), NSControlStateValueOn);
     EXPECT_EQ(controller->lowPassBtn->state(), NSControlStateValueOff);
 
-    DispatchQueue::main().drain(); // the refresh that the feed knob's move queued
+    DispatchQueue::main().drain(); // whatever the first refresh queued
 
     // A refresh queued by a notification, then the controller gone: the refresh does nothing.
     unit->parameterTree()->parameterWithAddress(0)->setValue(0.1f);
