@@ -327,6 +327,31 @@ TEST_F(Panel, ASecondUnitTakesOverTheControls) {
     EXPECT_EQ(controller->mixKnob->value(), 0.25f);
 }
 
+// A host thread asks for a second unit while the panel disappears and appears on the main thread (run
+// under ThreadSanitizer too): the observer moves to the second unit's tree on the main queue.
+TEST_F(Panel, ASecondUnitMadeOnAnotherThreadTakesOverWhileThePanelComesAndGoes) {
+    const std::shared_ptr<quorbel::QuorbelAudioUnit> first = controller->audioUnit;
+    std::atomic<bool> made{false};
+    std::shared_ptr<AUAudioUnit> second;
+    std::thread host([&] {
+        second = controller->createAudioUnit(quorbel::kQuorbelComponentDescription, nullptr);
+        made = true;
+    });
+    for (int turn = 0; turn < 3 || !made; ++turn) {
+        window->orderOut();
+        window->makeKeyAndOrderFront();
+        DispatchQueue::main().drain();
+    }
+    host.join();
+    settle();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(controller->audioUnit, second);
+    hostSets(0, 0.25f); // on the second unit
+    EXPECT_EQ(controller->mixKnob->value(), 0.25f);
+    first->parameterTree()->parameterWithAddress(0)->setValue(0.75f);
+    EXPECT_TRUE(DispatchQueue::main().empty()); // the first unit's tree has no observer left
+}
+
 // A host thread automating a parameter while the main thread refreshes (run under ThreadSanitizer too).
 TEST_F(Panel, ValuesSetOnAnotherThreadReachTheKnob) {
     std::atomic<bool> done{false};
