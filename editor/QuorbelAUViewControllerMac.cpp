@@ -111,6 +111,13 @@ std::optional<std::int64_t> shownFilterMode(AUValue value) {
     return filterModeNumber(value);
 }
 
+/// The parameter at `address` of `unit`'s tree, or null without a unit, a tree or such a parameter. The
+/// caller holds `unit` while it uses the parameter: the unit's tree holds its parameters.
+AUParameter* parameterOf(const QuorbelAudioUnit* unit, AUParameterAddress address) {
+    const auto tree = unit != nullptr ? unit->parameterTree() : nullptr;
+    return tree ? tree->parameterWithAddress(address) : nullptr;
+}
+
 void setButtonState(const std::shared_ptr<NSButton>& button, bool on) {
     if (button) {
         button->setState(on ? NSControlStateValueOn : NSControlStateValueOff);
@@ -124,25 +131,23 @@ QuorbelAUViewControllerMac::~QuorbelAUViewControllerMac() {
 }
 
 void QuorbelAUViewControllerMac::disconnectParameterObserver() {
-    if (parameterObserverToken == nullptr || !audioUnit) {
+    if (parameterObserverToken == nullptr) {
         return;
     }
-    if (const auto tree = audioUnit->parameterTree()) {
+    // A tree already gone took the observer with it.
+    if (const auto tree = observedTree_.lock()) {
         tree->removeParameterObserver(parameterObserverToken);
-        parameterObserverToken = nullptr;
     }
+    parameterObserverToken = nullptr;
+    observedTree_.reset();
+}
+
+std::shared_ptr<QuorbelAudioUnit> QuorbelAUViewControllerMac::currentAudioUnit() const {
+    return std::atomic_load(&audioUnit);
 }
 
 std::weak_ptr<QuorbelAUViewControllerMac> QuorbelAUViewControllerMac::weakSelf() {
     return std::static_pointer_cast<QuorbelAUViewControllerMac>(weak_from_this().lock());
-}
-
-AUParameter* QuorbelAUViewControllerMac::parameter(AUParameterAddress address) const {
-    if (!audioUnit) {
-        return nullptr;
-    }
-    const auto tree = audioUnit->parameterTree();
-    return tree ? tree->parameterWithAddress(address) : nullptr;
 }
 
 std::shared_ptr<AUAudioUnit>
@@ -152,11 +157,9 @@ QuorbelAUViewControllerMac::createAudioUnit(const AudioComponentDescription& des
     if (!unit) {
         return nullptr;
     }
-    // A second unit replaces the first: the observer on the first unit's tree goes with it, so that the
-    // queued connection binds the controls to the new unit (a token kept from the old tree would stop it).
-    disconnectParameterObserver();
-    parameterObserverToken = nullptr;
-    audioUnit = unit;
+    // The main thread may be reading the unit it replaces; the observer and its token belong to the main
+    // thread, and the queued connection moves the observer from a replaced unit's tree to this one.
+    std::atomic_store(&audioUnit, unit);
     // The connection holds this controller strongly until it has run. Should the queue be full, it is lost;
     // viewWillAppear connects then.
     if (auto self = weakSelf().lock()) {
@@ -343,14 +346,22 @@ void QuorbelAUViewControllerMac::layoutKnobs(double width, double height, double
 }
 
 void QuorbelAUViewControllerMac::connectParameterObserver() {
-    if (!audioUnit || parameterObserverToken != nullptr) {
+    const auto unit = currentAudioUnit();
+    if (!unit) {
         return;
     }
-    const auto tree = audioUnit->parameterTree();
+    const auto tree = unit->parameterTree();
+    if (parameterObserverToken != nullptr) {
+        if (tree == observedTree_.lock()) {
+            return; // connected to this unit already
+        }
+        disconnectParameterObserver(); // from the tree of a unit replaced since
+    }
     if (!tree) {
         return;
     }
     parameterObserverToken = tree->tokenByAddingParameterObserver(parameterObserverHandler());
+    observedTree_ = tree;
     updateControlsFromParameters();
 }
 
@@ -368,14 +379,20 @@ AUParameterObserver QuorbelAUViewControllerMac::parameterObserverHandler() {
 }
 
 void QuorbelAUViewControllerMac::updateControlsFromParameters() {
-    if (!audioUnit || !audioUnit->parameterTree()) {
+    const auto unit = currentAudioUnit();
+    if (!unit || !unit->parameterTree()) {
         return;
     }
+    const auto parameter = [&unit](AUParameterAddress address) { return parameterOf(unit.get(), address); };
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
-        // The knob may call back (knobChanged), which sets its parameter to the clamped value.
+        // A knob that moves calls back (knobChanged), which sets its parameter to the clamped value when
+        // that differs from the value read here.
         if (AURotaryControl* knob = (this->*kKnobs[address].property).get()) {
             const AUParameter* p = parameter(address);
-            knob->setValue(p != nullptr ? p->value() : 0);
+            const AUValue value = p != nullptr ? p->value() : 0;
+            knobRefresh_ = KnobRefresh{knob, value};
+            knob->setValue(value);
+            knobRefresh_.reset();
         }
     }
     const AUParameter* filterMode = parameter(kFilterModeAddress);
@@ -394,7 +411,13 @@ void QuorbelAUViewControllerMac::knobChanged(AURotaryControl* knob) {
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
         const auto& candidate = this->*kKnobs[address].property;
         if (candidate && candidate.get() == knob) {
-            if (AUParameter* p = parameter(address)) {
+            // A refresh moved the knob to the value it read: the parameter holds that value, or a newer one
+            // set by another thread since, which setting it would undo.
+            if (knobRefresh_ && knobRefresh_->knob == knob && knobRefresh_->value == knob->value()) {
+                return;
+            }
+            const auto unit = currentAudioUnit();
+            if (AUParameter* p = parameterOf(unit.get(), address)) {
                 p->setValue(knob->value()); // no originator: this controller's observer hears it too
             }
             return;
@@ -409,7 +432,8 @@ void QuorbelAUViewControllerMac::filterChanged(NSButton* sender) {
     const FilterMode mode = sender == highPassBtn.get()   ? FilterMode::highPass
                             : sender == bandPassBtn.get() ? FilterMode::bandPass
                                                           : FilterMode::lowPass;
-    if (AUParameter* p = parameter(kFilterModeAddress)) {
+    const auto unit = currentAudioUnit();
+    if (AUParameter* p = parameterOf(unit.get(), kFilterModeAddress)) {
         p->setValue(static_cast<AUValue>(modeNumber(mode)));
     }
 }
@@ -424,7 +448,8 @@ void QuorbelAUViewControllerMac::bypassChanged(NSButton* sender) {
 
 void QuorbelAUViewControllerMac::setToggleParameter(NSButton* sender, AUParameterAddress address) {
     const AUValue value = sender != nullptr && sender->state() == NSControlStateValueOn ? 1.0f : 0.0f;
-    if (AUParameter* p = parameter(address)) {
+    const auto unit = currentAudioUnit();
+    if (AUParameter* p = parameterOf(unit.get(), address)) {
         p->setValue(value);
     }
 }

@@ -8,6 +8,7 @@
 #include "ui/NSImageView.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quorbel {
@@ -40,10 +41,11 @@ public:
 
     // The factory (`createAudioUnitWithComponentDescription:error:`).
 
-    /// Creates a QuorbelAudioUnit for `description` and keeps it (releasing any earlier one, whose tree loses
-    /// this controller's observer), then queues the connection of the controls to its parameters on the main
-    /// queue. On failure returns null with the
-    /// error in `outError` (when given); the stored unit stays and nothing is queued. Any thread; allocates.
+    /// Creates a QuorbelAudioUnit for `description`, stores it in audioUnit (releasing any earlier one) and
+    /// queues the connection of the controls to its parameters on the main queue, which also takes the
+    /// observer off a replaced unit's tree; nothing else, since it may run on any thread. On failure returns
+    /// null with the error in `outError` (when given); the stored unit stays and nothing is queued.
+    /// Any thread; allocates.
     std::shared_ptr<platform::AUAudioUnit>
     createAudioUnit(const platform::AudioComponentDescription& description,
                     platform::NSError* outError) override;
@@ -80,13 +82,17 @@ public:
 
     // The binding (main thread).
 
-    /// Adds the parameter observer once (when there is a unit with a tree and no token yet), then refreshes.
+    /// Adds the parameter observer to the unit's tree once (when there is a unit with a tree and the
+    /// observer is not on that tree yet), then refreshes. An observer still on the tree of a unit that
+    /// createAudioUnit has replaced since is taken off that tree first.
     virtual void connectParameterObserver();
-    /// Copies the ten parameter values into the controls: each knob through its value setter (clamped; a
-    /// knob that moves sets its parameter to its new value), the filter, fail and bypass buttons' states.
-    /// Controls not built yet are skipped.
+    /// Copies the ten parameter values into the controls: each knob through its value setter (clamped), the
+    /// filter, fail and bypass buttons' states. A knob that moves sets its parameter only when clamping
+    /// changed the value read (to the bound); setting the value read would undo a change that another thread
+    /// made since the read. Controls not built yet are skipped.
     virtual void updateControlsFromParameters();
-    /// Sets the parameter of `knob` (addresses 0 to 6 in knob order) to the knob's value.
+    /// Sets the parameter of `knob` (addresses 0 to 6 in knob order) to the knob's value; during a refresh,
+    /// not when that is the value the refresh has just read.
     virtual void knobChanged(AURotaryControl* knob);
     /// Turns the sender on and the two other filter buttons off, and sets the filter mode (0, 1 or 2).
     virtual void filterChanged(platform::NSButton* sender);
@@ -95,9 +101,10 @@ public:
     /// Sets `bypass` to 1 when the sender is on, else 0.
     virtual void bypassChanged(platform::NSButton* sender);
 
-    /// The unit created by createAudioUnit; absent before. Never cleared.
+    /// The unit created by createAudioUnit; absent before. Never cleared. createAudioUnit may store it on any
+    /// thread while the main thread reads it: both go through std::atomic_store and std::atomic_load.
     std::shared_ptr<QuorbelAudioUnit> audioUnit;
-    /// Token of the observer added to the unit's tree; null when not connected.
+    /// Token of the observer added to a unit's tree; null when not connected. Main thread.
     platform::AUParameterObserverToken parameterObserverToken = nullptr;
 
     /// The knobs of parameters 0 to 6, in address order; absent until the view is loaded.
@@ -128,9 +135,16 @@ public:
     std::vector<ImageProvider> labelProviders;
 
 private:
-    /// Removes the observer from the unit's tree and forgets its token; nothing without a token, a unit or
-    /// a tree (the token stays then).
+    /// A knob that a refresh is setting, and the parameter value it read for it.
+    struct KnobRefresh {
+        const AURotaryControl* knob;
+        platform::AUValue value;
+    };
+
+    /// Removes the observer from the tree it was added to and forgets its token; nothing without a token.
     void disconnectParameterObserver();
+    /// The stored unit, read whole (createAudioUnit may replace it on another thread).
+    std::shared_ptr<QuorbelAudioUnit> currentAudioUnit() const;
     /// Shared body of the two switch actions: the parameter at `address` = 1 when `sender` is on, else 0.
     void setToggleParameter(platform::NSButton* sender, platform::AUParameterAddress address);
     /// The observer handed to the tree: holds this controller weakly and, on any thread, only posts a
@@ -138,8 +152,12 @@ private:
     platform::AUParameterObserver parameterObserverHandler();
     /// This controller, held weakly (empty when it has no shared owner).
     std::weak_ptr<QuorbelAUViewControllerMac> weakSelf();
-    /// The unit's parameter at `address`, or null without a unit, a tree or such a parameter.
-    platform::AUParameter* parameter(platform::AUParameterAddress address) const;
+
+    /// The tree that holds this controller's observer (the token's), weakly: a replaced unit's tree may go
+    /// with its unit, and its observer with it. Main thread.
+    std::weak_ptr<platform::AUParameterTree> observedTree_;
+    /// Set while updateControlsFromParameters sets a knob's value. Main thread.
+    std::optional<KnobRefresh> knobRefresh_;
 };
 
 } // namespace quorbel

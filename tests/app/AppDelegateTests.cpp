@@ -182,6 +182,8 @@ TEST(AppDelegate, VersionLabelFallsBackToAQuestionMarkKeyByKey) {
     EXPECT_EQ(versionLabelText(&buildOnly), "v? (12)");
     const PropertyListDictionary notTexts{{"CFBundleShortVersionString", 1.2}, {"CFBundleVersion", 7}};
     EXPECT_EQ(versionLabelText(&notTexts), "v? (?)");
+    const PropertyListDictionary emptyText{{"CFBundleShortVersionString", ""}, {"CFBundleVersion", "1"}};
+    EXPECT_EQ(versionLabelText(&emptyText), "v (1)"); // an empty text is still a text
 }
 
 TEST(AppBundle, HoldsTheProgramAndItsInformationAndNotThePanelColours) {

@@ -98,6 +98,18 @@ TEST_F(Knob, FiftyPointDragTurnsTheCapByTheDiagonalProjection) {
     }
 }
 
+// The feed knob's range (1 to 20) at 5: 32 points to the right give 8.07908249 only when the angle is summed
+// in 32-bit arithmetic (in 64-bit, 8.07908154); 23 points give 7.21309042.
+TEST_F(Knob, DragSumsTheAngleInSinglePrecision) {
+    knob->lowerBound = 1;
+    knob->upperBound = 20;
+    for (const auto& [right, value] : {std::pair{32.0, 8.07908249f}, std::pair{23.0, 7.21309042f}}) {
+        knob->setValue(5);
+        backend->drag(*knob, {50, 50}, {50 + right, 50});
+        EXPECT_EQ(knob->value(), value) << right;
+    }
+}
+
 // A knob 200 points wide, 100 high, at 0.25 (-80 degrees): 100 points to the right is 100 / sqrt 2 along the
 // diagonal, 1.41421 quarters of the width, 81.02847 degrees: the cap ends at 1.02847 degrees, the value at
 // (1.02847 + 160) / 320.

@@ -327,6 +327,31 @@ TEST_F(Panel, ASecondUnitTakesOverTheControls) {
     EXPECT_EQ(controller->mixKnob->value(), 0.25f);
 }
 
+// A host thread asks for a second unit while the panel disappears and appears on the main thread (run
+// under ThreadSanitizer too): the observer moves to the second unit's tree on the main queue.
+TEST_F(Panel, ASecondUnitMadeOnAnotherThreadTakesOverWhileThePanelComesAndGoes) {
+    const std::shared_ptr<quorbel::QuorbelAudioUnit> first = controller->audioUnit;
+    std::atomic<bool> made{false};
+    std::shared_ptr<AUAudioUnit> second;
+    std::thread host([&] {
+        second = controller->createAudioUnit(quorbel::kQuorbelComponentDescription, nullptr);
+        made = true;
+    });
+    for (int turn = 0; turn < 3 || !made; ++turn) {
+        window->orderOut();
+        window->makeKeyAndOrderFront();
+        DispatchQueue::main().drain();
+    }
+    host.join();
+    settle();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(controller->audioUnit, second);
+    hostSets(0, 0.25f); // on the second unit
+    EXPECT_EQ(controller->mixKnob->value(), 0.25f);
+    first->parameterTree()->parameterWithAddress(0)->setValue(0.75f);
+    EXPECT_TRUE(DispatchQueue::main().empty()); // the first unit's tree has no observer left
+}
+
 // A host thread automating a parameter while the main thread refreshes (run under ThreadSanitizer too).
 TEST_F(Panel, ValuesSetOnAnotherThreadReachTheKnob) {
     std::atomic<bool> done{false};
@@ -343,6 +368,28 @@ TEST_F(Panel, ValuesSetOnAnotherThreadReachTheKnob) {
     settle();
     EXPECT_EQ(std::fabs(controller->orbitKnob->value()), 0.5f);
     EXPECT_EQ(controller->orbitKnob->value(), parameter(3).value());
+}
+
+// A host thread's burst of values while refreshes move the knob: the last value set stays, on the
+// parameter and on the knob, however the burst and the refreshes interleave (run under ThreadSanitizer too).
+TEST_F(Panel, TheLastValueOfABurstSetOnAnotherThreadStays) {
+    for (int run = 0; run < 40; ++run) {
+        std::atomic<bool> done{false};
+        std::thread host([&] {
+            for (int i = 0; i < 9999; ++i) {
+                parameter(2).setValue(static_cast<float>(200 + i % 600)); // tone, within the knob's bounds
+            }
+            parameter(2).setValue(777);
+            done = true;
+        });
+        while (!done) {
+            DispatchQueue::main().drain();
+        }
+        host.join();
+        settle();
+        EXPECT_EQ(parameter(2).value(), 777) << "run " << run;
+        EXPECT_EQ(controller->toneKnob->value(), 777) << "run " << run;
+    }
 }
 
 // Without a window, as a host may drive it: the connection queued by the factory runs before the view
@@ -373,7 +420,7 @@ TEST(PanelLifecycle, FactoryConnectsOnTheMainQueueAndLateControlsShowCurrentValu
     EXPECT_EQ(controller->highPassBtn->state(), NSControlStateValueOn);
     EXPECT_EQ(controller->lowPassBtn->state(), NSControlStateValueOff);
 
-    DispatchQueue::main().drain(); // the refresh that the feed knob's move queued
+    DispatchQueue::main().drain(); // whatever the first refresh queued
 
     // A refresh queued by a notification, then the controller gone: the refresh does nothing.
     unit->parameterTree()->parameterWithAddress(0)->setValue(0.1f);
