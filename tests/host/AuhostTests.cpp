@@ -533,8 +533,9 @@ TEST_F(Auhost, FindsTheEffectWhereToldAndLoadsItFromThere) {
     EXPECT_EQ(listed.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " + path("plugins/QuorbelAUMac.appex") + "\n");
     EXPECT_NE(listed.err.find("AUHOST_PLUGIN_PATH: '" + path("gone") + "' does not exist"), std::string::npos)
         << listed.err;
-    EXPECT_NE(listed.err.find("skipped the extension '" + path("plugins/Broken.appex") + "' cannot be used"),
-              std::string::npos)
+    EXPECT_NE(
+        listed.err.find("skipped the extension '" + path("plugins/Broken.appex") + "': it cannot be used"),
+        std::string::npos)
         << listed.err;
     const auto info = run("info", env, lonely);
     EXPECT_EQ(info.status, 0) << info.err;
