@@ -1,7 +1,7 @@
 // Writes the extension's Contents/Info.plist at build time. The component's codes, name and version
 // are read from a unit made the way a host makes it, so the bundle can never describe another
 // component than the one its library makes.
-//   quorbel_extension_info OUT EXECUTABLE
+//   quorbel_extension_info OUT EXECUTABLE IDENTIFIER
 
 #include "audiotoolbox/NSPropertyListSerialization.h"
 #include "audiounit/QuorbelAudioUnit.h"
@@ -15,8 +15,8 @@
 using namespace platform;
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s OUT EXECUTABLE\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s OUT EXECUTABLE IDENTIFIER\n", argv[0]);
         return 2;
     }
     quorbel::registerQuorbelComponent();
@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
         {"NSExtensionAttributes",
          PropertyListDictionary{{"AudioComponents", PropertyList::Array{component}}}}};
     const PropertyListDictionary info{{"CFBundleExecutable", argv[2]},
+                                      {"CFBundleIdentifier", argv[3]},
                                       {"CFBundleName", argv[2]},
                                       {"CFBundlePackageType", "XPC!"},
                                       {"CFBundleShortVersionString", versionText},

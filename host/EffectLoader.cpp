@@ -75,6 +75,7 @@ std::vector<SearchFolder> pluginSearchPath(const std::optional<std::string>& plu
 
 EffectLoader::EffectLoader(const std::optional<std::string>& plugin, std::ostream& warnings) {
     for (const SearchFolder& folder : pluginSearchPath(plugin)) {
+        const std::size_t skippedBefore = registry_.problems().size();
         NSError error;
         if (!registry_.scan(folder.path, &error)) {
             if (folder.required) {
@@ -84,8 +85,46 @@ EffectLoader::EffectLoader(const std::optional<std::string>& plugin, std::ostrea
                      << "\n";
             continue;
         }
+        if (folder.required) {
+            requireEffectIn(folder.path);
+        }
+        for (std::size_t i = skippedBefore; i < registry_.problems().size(); ++i) {
+            warnings << "auhost: warning: skipped " << registry_.problems()[i].localizedDescription() << "\n";
+        }
         searched_.push_back(folder.path);
     }
+}
+
+void EffectLoader::requireEffectIn(const std::string& folder) {
+    // The folder the user named is scanned first: everything the registry holds comes from it.
+    std::vector<std::string> reasons;
+    if (const AudioComponentEntry* entry = registry_.find(kEffect)) {
+        NSError error;
+        if (registry_.loadBundle(*entry, &error)) {
+            return;
+        }
+        reasons.push_back(error.localizedDescription());
+    } else {
+        for (const NSError& problem : registry_.problems()) {
+            reasons.push_back("skipped " + problem.localizedDescription());
+        }
+        std::string offered;
+        for (const AudioComponentEntry& other : registry_.components()) {
+            offered += (offered.empty() ? "" : ", ") + describeComponent(other.description);
+        }
+        if (!offered.empty()) {
+            reasons.push_back("its extensions offer only " + offered);
+        }
+        if (reasons.empty()) {
+            reasons.push_back("it holds no extension bundle (.appex)");
+        }
+    }
+    std::string message =
+        "--plugin: '" + folder + "' offers no usable effect (" + describeComponent(kEffect) + ")";
+    for (std::size_t i = 0; i < reasons.size(); ++i) {
+        message += (i == 0 ? ": " : "; ") + reasons[i];
+    }
+    fail(message);
 }
 
 EffectLoader::~EffectLoader() {
@@ -114,10 +153,19 @@ const AudioComponentEntry& EffectLoader::effect() const {
     if (searched_.empty()) {
         message += " nothing (give --plugin PATH or set " + std::string(kPluginPathVariable) + ")";
     }
-    for (const NSError& problem : registry_.problems()) {
-        message += "\nskipped " + problem.localizedDescription();
-    }
     fail(message);
+}
+
+std::string EffectLoader::origin() const {
+    const AudioComponentEntry& used = effect();
+    std::string lines = "loaded from: " + used.bundlePath + ", version " + versionText(used.version) + "\n";
+    for (const AudioComponentEntry& entry : registry_.components()) {
+        if (&entry != &used && entry.description == used.description) {
+            lines += "shadowed: " + entry.bundlePath + ", version " + versionText(entry.version) +
+                     " (it offers the effect too, and was found later)\n";
+        }
+    }
+    return lines;
 }
 
 std::shared_ptr<AUAudioUnit> EffectLoader::createUnit() {

@@ -30,8 +30,11 @@ std::vector<SearchFolder> pluginSearchPath(const std::optional<std::string>& plu
 /// The component registry after a scan of the search path, and the effect loaded through it.
 class EffectLoader {
 public:
-    /// Scans every folder of the search path. Throws std::runtime_error when a required folder cannot be
-    /// scanned; a missing folder of AUHOST_PLUGIN_PATH is reported to `warnings` and skipped.
+    /// Scans every folder of the search path. Throws std::runtime_error, naming `plugin` and the reason,
+    /// when it is given and offers no usable effect (it cannot be scanned, holds no bundle offering the
+    /// effect, or that bundle's library does not load or lacks the entry point): what the user names is
+    /// what runs. A folder of AUHOST_PLUGIN_PATH that cannot be scanned, and every bundle skipped, are
+    /// reported to `warnings`.
     EffectLoader(const std::optional<std::string>& plugin, std::ostream& warnings);
     ~EffectLoader();
     EffectLoader(const EffectLoader&) = delete;
@@ -42,8 +45,11 @@ public:
     const std::vector<std::string>& searched() const { return searched_; }
 
     /// The effect's component as the first bundle that offers it describes it. Throws
-    /// std::runtime_error, naming the folders searched and the bundles skipped, when none offers it.
+    /// std::runtime_error, naming the folders searched, when none offers it.
     const platform::AudioComponentEntry& effect() const;
+    /// Which bundle the effect comes from, with its version, and each later bundle that offers it too
+    /// and is shadowed by it; one line each.
+    std::string origin() const;
     /// A new unit of the effect, made by its extension's factory. Throws std::runtime_error with the
     /// registry's reason when the extension cannot be loaded or refuses.
     std::shared_ptr<platform::AUAudioUnit> createUnit();
@@ -51,6 +57,9 @@ public:
     platform::AUExtensionPrincipalObject principalObject();
 
 private:
+    /// Throws unless the effect, found first in `folder` (scanned first), is usable.
+    void requireEffectIn(const std::string& folder);
+
     platform::AudioComponentRegistry registry_;
     std::vector<std::string> searched_;
 };

@@ -329,11 +329,12 @@ std::string stateText(const AUAudioUnit& unit) {
     return *xml;
 }
 
-void printInfo(AUAudioUnit& unit, const AUAudioUnit& fresh, std::ostream& out) {
+void printInfo(AUAudioUnit& unit, const AUAudioUnit& fresh, const std::string& origin, std::ostream& out) {
     const auto& d = unit.componentDescription();
     out << unit.componentName() << " (" << fourCC(d.componentType) << " " << fourCC(d.componentSubType) << " "
         << fourCC(d.componentManufacturer) << ") version " << (unit.componentVersion() >> 16) << "."
-        << ((unit.componentVersion() >> 8) & 0xff) << "." << (unit.componentVersion() & 0xff) << "\n";
+        << ((unit.componentVersion() >> 8) & 0xff) << "." << (unit.componentVersion() & 0xff) << "\n"
+        << origin;
     const auto inBusses = unit.inputBusses();
     const double rate = inBusses && inBusses->count() > 0 ? (*inBusses)[0]->format().sampleRate() : 0.0;
     out << "latency: " << unit.latency() << " s (" << std::llround(unit.latency() * rate) << " frames at "

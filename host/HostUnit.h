@@ -32,8 +32,10 @@ void applySettings(platform::AUAudioUnit& unit, const UnitSettings& settings, st
 std::string stateText(const platform::AUAudioUnit& unit);
 
 /// Prints the unit's parameters, presets, latency, tail time, channel capabilities and busses, with the
-/// parameter values of `fresh` (a new unit of the same component) as their defaults.
-void printInfo(platform::AUAudioUnit& unit, const platform::AUAudioUnit& fresh, std::ostream& out);
+/// parameter values of `fresh` (a new unit of the same component) as their defaults; `origin` (lines
+/// saying where the unit was loaded from) follows the first line.
+void printInfo(platform::AUAudioUnit& unit, const platform::AUAudioUnit& fresh, const std::string& origin,
+               std::ostream& out);
 
 /// How long the output of a render runs.
 enum class OutputLength {

@@ -213,12 +213,14 @@ int main(int argc, char** argv) {
         auhost::EffectLoader loader(plugin.empty() ? std::nullopt : std::optional<std::string>(plugin),
                                     std::cerr);
         if (list->parsed()) {
-            for (const platform::NSError& problem : loader.registry().problems()) {
-                std::cerr << "auhost: warning: skipped " << problem.localizedDescription() << "\n";
-            }
             for (const platform::AudioComponentEntry& c : loader.registry().components()) {
                 std::cout << auhost::describeComponent(c.description) << "  " << c.name << "  "
-                          << auhost::versionText(c.version) << "  " << c.bundlePath << "\n";
+                          << auhost::versionText(c.version) << "  " << c.bundlePath;
+                // Loaded as a unit would be, so that an extension listed here is one that can run.
+                if (platform::NSError error; !loader.registry().loadBundle(c, &error)) {
+                    std::cout << "  unusable: " << error.localizedDescription();
+                }
+                std::cout << "\n";
             }
             if (loader.registry().components().empty()) {
                 std::cerr << "auhost: no Audio Unit extensions found\n";
@@ -228,7 +230,7 @@ int main(int argc, char** argv) {
         if (info->parsed()) {
             const auto unit = loader.createUnit();
             const auto fresh = loader.createUnit();
-            auhost::printInfo(*unit, *fresh, std::cout);
+            auhost::printInfo(*unit, *fresh, loader.origin(), std::cout);
             return 0;
         }
         if (panel->parsed()) {

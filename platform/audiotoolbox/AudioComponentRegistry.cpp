@@ -3,12 +3,14 @@
 #include "audiotoolbox/NSPropertyListSerialization.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dlfcn.h>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace platform {
@@ -49,9 +51,8 @@ bool hasExtension(const fs::path& path, const char* extension) {
     return path.extension() == extension;
 }
 
-/// The folder's entries in name order, or none when it cannot be read.
-std::optional<std::vector<fs::path>> sortedEntries(const fs::path& folder) {
-    std::error_code ec;
+/// The folder's entries in name order, or none and the system's reason when it cannot be read.
+std::optional<std::vector<fs::path>> sortedEntries(const fs::path& folder, std::error_code& ec) {
     std::vector<fs::path> entries;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         entries.push_back(it->path());
@@ -170,26 +171,40 @@ AudioComponentRegistry::AudioComponentRegistry() = default;
 AudioComponentRegistry::~AudioComponentRegistry() = default;
 
 bool AudioComponentRegistry::scan(const std::string& path, NSError* outError) {
+    const auto unreadable = [&](const std::string& what, const std::error_code& why) {
+        return failWith<bool>(
+            outError, cocoaError(NSFileReadNoSuchFileError, what + " cannot be read: " + why.message()));
+    };
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        const std::error_code why(errno, std::generic_category());
+        if (why == std::errc::no_such_file_or_directory) {
+            return failWith<bool>(outError,
+                                  cocoaError(NSFileReadNoSuchFileError, inQuotes(path) + " does not exist"));
+        }
+        return unreadable(inQuotes(path), why);
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return failWith<bool>(outError,
+                              cocoaError(NSFileReadNoSuchFileError, inQuotes(path) + " is not a folder"));
+    }
     std::error_code ec;
     const fs::path folder = fs::weakly_canonical(fs::path(path), ec);
-    if (ec || !fs::is_directory(folder, ec)) {
-        const bool exists = !ec && fs::exists(folder, ec);
-        return failWith<bool>(outError,
-                              cocoaError(NSFileReadNoSuchFileError,
-                                         inQuotes(path) + (exists ? " is not a folder" : " does not exist")));
+    if (ec) {
+        return unreadable(inQuotes(path), ec);
     }
     if (hasExtension(folder, ".appex")) {
         addBundle(folder.string());
         return true;
     }
-    const auto entries =
-        sortedEntries(hasExtension(folder, ".app") ? folder / "Contents" / "PlugIns" : folder);
+    const fs::path listed = hasExtension(folder, ".app") ? folder / "Contents" / "PlugIns" : folder;
+    const auto entries = sortedEntries(listed, ec);
     if (!entries) {
-        if (hasExtension(folder, ".app")) {
+        if (hasExtension(folder, ".app") &&
+            (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)) {
             return true; // an application without extensions
         }
-        return failWith<bool>(
-            outError, cocoaError(NSFileReadNoSuchFileError, "cannot read the folder " + inQuotes(path)));
+        return unreadable("the folder " + inQuotes(listed.string()), ec);
     }
     for (const fs::path& entry : *entries) {
         if (!fs::is_directory(entry, ec)) {
@@ -198,7 +213,7 @@ bool AudioComponentRegistry::scan(const std::string& path, NSError* outError) {
         if (hasExtension(entry, ".appex")) {
             addBundle(entry.string());
         } else if (hasExtension(entry, ".app")) {
-            if (const auto plugins = sortedEntries(entry / "Contents" / "PlugIns")) {
+            if (const auto plugins = sortedEntries(entry / "Contents" / "PlugIns", ec)) {
                 for (const fs::path& plugin : *plugins) {
                     if (hasExtension(plugin, ".appex") && fs::is_directory(plugin, ec)) {
                         addBundle(plugin.string());
@@ -220,7 +235,7 @@ void AudioComponentRegistry::addBundle(const std::string& path) {
     auto info = readBundleInfo(path, why);
     if (!info) {
         problems_.push_back(cocoaError(NSFileReadCorruptFileError,
-                                       "the extension " + inQuotes(path) + " cannot be used: " + why));
+                                       "the extension " + inQuotes(path) + ": it cannot be used: " + why));
         return;
     }
     auto bundle = std::make_unique<Bundle>();
@@ -253,45 +268,59 @@ const AudioComponentEntry* AudioComponentRegistry::find(const AudioComponentDesc
     return nullptr;
 }
 
-AudioComponentRegistry::Bundle* AudioComponentRegistry::bundleOf(const AudioComponentEntry& entry) {
+AudioComponentRegistry::Bundle* AudioComponentRegistry::bundleOf(const AudioComponentEntry& entry,
+                                                                 NSError* outError) {
     for (const auto& bundle : bundles_) {
         if (bundle->path == entry.bundlePath) {
             return bundle.get();
         }
     }
-    return nullptr;
+    return failWith<Bundle*>(outError,
+                             cocoaError(NSFileNoSuchFileError, "the extension " + inQuotes(entry.bundlePath) +
+                                                                   " was not found by this registry"));
 }
 
-std::optional<AUExtensionPrincipalObject>
-AudioComponentRegistry::principalObject(const AudioComponentEntry& entry, NSError* outError) {
-    Bundle* bundle = bundleOf(entry);
-    if (bundle == nullptr) {
-        return failWith<std::optional<AUExtensionPrincipalObject>>(
-            outError, cocoaError(NSFileNoSuchFileError, "the extension " + inQuotes(entry.bundlePath) +
-                                                            " was not found by this registry"));
-    }
-    if (bundle->principal) {
-        return bundle->principal;
-    }
-    const std::string where = "the extension " + inQuotes(bundle->path);
-    if (bundle->library == nullptr) {
+AUExtensionEntryPoint AudioComponentRegistry::entryPointOf(Bundle& bundle, NSError* outError) {
+    const std::string where = "the extension " + inQuotes(bundle.path);
+    if (bundle.library == nullptr) {
         // Resolved at once, so that a missing symbol shows here and not in the middle of rendering.
-        bundle->library = dlopen(bundle->executablePath.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (bundle->library == nullptr) {
+        bundle.library = dlopen(bundle.executablePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (bundle.library == nullptr) {
             const char* why = dlerror();
-            return failWith<std::optional<AUExtensionPrincipalObject>>(
+            return failWith<AUExtensionEntryPoint>(
                 outError, cocoaError(NSExecutableLoadError, where + ": its library does not load: " +
                                                                 (why != nullptr ? why : "unknown reason")));
         }
     }
-    void* symbol = dlsym(bundle->library, AUExtensionEntryPointName);
+    void* symbol = dlsym(bundle.library, AUExtensionEntryPointName);
     if (symbol == nullptr) {
-        return failWith<std::optional<AUExtensionPrincipalObject>>(
+        return failWith<AUExtensionEntryPoint>(
             outError,
-            cocoaError(NSExecutableLinkError, where + ": its library " + inQuotes(bundle->executablePath) +
+            cocoaError(NSExecutableLinkError, where + ": its library " + inQuotes(bundle.executablePath) +
                                                   " exports no " + AUExtensionEntryPointName));
     }
-    const auto entryPoint = reinterpret_cast<AUExtensionEntryPoint>(symbol);
+    return reinterpret_cast<AUExtensionEntryPoint>(symbol);
+}
+
+bool AudioComponentRegistry::loadBundle(const AudioComponentEntry& entry, NSError* outError) {
+    Bundle* bundle = bundleOf(entry, outError);
+    return bundle != nullptr && (bundle->principal || entryPointOf(*bundle, outError) != nullptr);
+}
+
+std::optional<AUExtensionPrincipalObject>
+AudioComponentRegistry::principalObject(const AudioComponentEntry& entry, NSError* outError) {
+    Bundle* bundle = bundleOf(entry, outError);
+    if (bundle == nullptr) {
+        return std::nullopt;
+    }
+    if (bundle->principal) {
+        return bundle->principal;
+    }
+    const AUExtensionEntryPoint entryPoint = entryPointOf(*bundle, outError);
+    if (entryPoint == nullptr) {
+        return std::nullopt;
+    }
+    const std::string where = "the extension " + inQuotes(bundle->path);
     AUExtensionPrincipalObject principal;
     NSError error;
     if (!entryPoint(bundle->principalClass.c_str(), &principal, &error) || !principal.factory) {

@@ -43,22 +43,29 @@ public:
 
     /// Adds the extensions at `path`: an extension bundle (*.appex), an application bundle (*.app, whose
     /// Contents/PlugIns holds extensions), or a folder holding either, in name order. Fails
-    /// (NSFileReadNoSuchFileError) when `path` is missing, not a folder or unreadable. A bundle whose
-    /// Info.plist is missing or unusable is skipped, its reason kept in problems(); a bundle already
-    /// scanned is not added again.
+    /// (NSFileReadNoSuchFileError) when `path` is missing, not a folder or cannot be read (the system's
+    /// reason: a loop of symbolic links, a permission). A bundle whose Info.plist is missing or unusable
+    /// is skipped, its reason kept in problems(); a bundle already scanned is not added again.
     bool scan(const std::string& path, NSError* outError);
 
     /// Every component found, in scanning order.
     const std::vector<AudioComponentEntry>& components() const { return components_; }
-    /// Why bundles were skipped (NSFileReadCorruptFileError, naming the bundle), in scanning order.
+    /// Why bundles were skipped (NSFileReadCorruptFileError), in scanning order, each as "the extension
+    /// 'PATH': it cannot be used: REASON".
     const std::vector<NSError>& problems() const { return problems_; }
 
     /// The first component whose type, subtype and manufacturer match; a zero field matches any value.
     const AudioComponentEntry* find(const AudioComponentDescription& description) const;
 
+    /// Loads the library of the extension holding `entry` and finds its entry point, without calling it:
+    /// what principalObject does first, so that a host can tell a usable extension from one that is not
+    /// before it needs a unit. Fails with NSExecutableLoadError (the library does not load) or
+    /// NSExecutableLinkError (no entry point), the message naming the bundle.
+    bool loadBundle(const AudioComponentEntry& entry, NSError* outError);
+
     /// The principal object of the extension holding `entry`: loads its library and calls its entry
-    /// point the first time, then returns the same object. Fails with NSExecutableLoadError (the library
-    /// does not load), NSExecutableLinkError (no entry point), or the entry point's own error.
+    /// point the first time, then returns the same object. Fails with loadBundle's errors or the entry
+    /// point's own.
     std::optional<AUExtensionPrincipalObject> principalObject(const AudioComponentEntry& entry,
                                                               NSError* outError);
 
@@ -72,7 +79,8 @@ private:
     struct Bundle;
 
     void addBundle(const std::string& path);
-    Bundle* bundleOf(const AudioComponentEntry& entry);
+    Bundle* bundleOf(const AudioComponentEntry& entry, NSError* outError);
+    AUExtensionEntryPoint entryPointOf(Bundle& bundle, NSError* outError);
 
     std::vector<std::unique_ptr<Bundle>> bundles_;
     std::vector<AudioComponentEntry> components_;

@@ -650,6 +650,10 @@ PlistPtr toNode(const PropertyList& value, std::size_t depth, std::string& error
 
 std::optional<PropertyList> NSPropertyListSerialization::propertyListWithData(std::string_view xml,
                                                                               NSError* outError) {
+    // The binary format's magic ("bplist" and a two-digit version): say so rather than stumble on it.
+    if (xml.substr(0, 6) == "bplist") {
+        return readFailure(outError, "it is a binary property list; only XML property lists are read");
+    }
     std::string error;
     std::optional<PropertyList> value = Reader(xml).read(error);
     if (!value) {

@@ -13,11 +13,11 @@ namespace platform {
 
 /// Converts property lists to and from XML property-list text. Reading is strict and takes one pass: it
 /// refuses, with an error in NSCocoaErrorDomain (NSPropertyListReadCorruptError), text that is not a
-/// well-formed XML property list, integers that are not plain decimals within 64 bits, reals that are
-/// not numbers, data that is not base64, texts holding a NUL character or a '&' that starts no known
-/// reference, keys without values, anything after the root value, dates (which PropertyList does not
-/// hold) and nesting deeper than maximumDepth. Reading and writing use the C locale whatever the
-/// process locale. Not real-time safe (allocates).
+/// well-formed XML property list (a binary property list with a message that says so), integers that are not
+/// plain decimals within 64 bits, reals that are not numbers, data that is not base64, texts holding a NUL
+/// character or a '&' that starts no known reference, keys without values, anything after the root value,
+/// dates (which PropertyList does not hold) and nesting deeper than maximumDepth. Reading and writing use the
+/// C locale whatever the process locale. Not real-time safe (allocates).
 class NSPropertyListSerialization {
 public:
     /// The deepest nesting of arrays and dictionaries accepted (the root counts as one level).

@@ -3,11 +3,13 @@
 // view controller, and nothing exported but the entry point.
 
 #include "audiotoolbox/AudioComponentRegistry.h"
+#include "audiotoolbox/NSPropertyListSerialization.h"
 #include "ui/AUViewController.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -68,6 +70,22 @@ TEST(Extension, LoadsThroughTheRegistryAndMakesTheEffect) {
     EXPECT_FALSE(principal->viewController.owner_before(principal->factory));
     EXPECT_EQ(dynamic_cast<void*>(principal->factory.get()),
               dynamic_cast<void*>(principal->viewController.get()));
+}
+
+TEST(Extension, IsIdentifiedUnderTheApplicationThatCarriesIt) {
+    const auto identifier = [](const std::string& bundle) {
+        std::ifstream in(bundle + "/Contents/Info.plist", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        NSError error;
+        const auto info = NSPropertyListSerialization::dictionaryWithData(text.str(), &error);
+        EXPECT_TRUE(info) << bundle << ": " << error.localizedDescription();
+        const PropertyList* value = info ? info->find("CFBundleIdentifier") : nullptr;
+        return value != nullptr && value->string() != nullptr ? *value->string() : std::string();
+    };
+    const std::string app = identifier(QUORBEL_APP_BUNDLE);
+    ASSERT_FALSE(app.empty());
+    EXPECT_EQ(identifier(QUORBEL_APPEX), app + ".QuorbelAUMac");
 }
 
 TEST(Extension, ExportsOnlyItsEntryPoint) {

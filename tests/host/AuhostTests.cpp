@@ -533,8 +533,9 @@ TEST_F(Auhost, FindsTheEffectWhereToldAndLoadsItFromThere) {
     EXPECT_EQ(listed.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " + path("plugins/QuorbelAUMac.appex") + "\n");
     EXPECT_NE(listed.err.find("AUHOST_PLUGIN_PATH: '" + path("gone") + "' does not exist"), std::string::npos)
         << listed.err;
-    EXPECT_NE(listed.err.find("skipped the extension '" + path("plugins/Broken.appex") + "' cannot be used"),
-              std::string::npos)
+    EXPECT_NE(
+        listed.err.find("skipped the extension '" + path("plugins/Broken.appex") + "': it cannot be used"),
+        std::string::npos)
         << listed.err;
     const auto info = run("info", env, lonely);
     EXPECT_EQ(info.status, 0) << info.err;
@@ -567,6 +568,75 @@ TEST_F(Auhost, FindsTheEffectAloneAndInsideTheApplication) {
     const auto fromApp =
         run("--plugin " QUORBEL_APP_BUNDLE " list", "env -u AUHOST_PLUGIN_PATH ", path("bin/auhost"));
     EXPECT_EQ(fromApp.out, "aufx qrbl Qrbl  Quorbel  1.0.0  " + carried + "\n") << fromApp.err;
+}
+
+TEST_F(Auhost, RunsTheExtensionTheUserNamedAndSaysWhyOthersCannotRun) {
+    // Bundles of one's own that offer the effect but cannot give it: an Info.plist in the binary format,
+    // a library that does not load, a library without the entry point; and a link that loops.
+    const std::string plist = slurp(QUORBEL_APPEX "/Contents/Info.plist");
+    const auto bundle = [&](const std::string& at, const std::string& info, const std::string& library) {
+        fs::create_directories(path(at + "/Contents/MacOS"));
+        std::ofstream(path(at + "/Contents/Info.plist"), std::ios::binary) << info;
+        fs::create_symlink(library, path(at + "/Contents/MacOS/QuorbelAUMac"));
+    };
+    std::ofstream(path("garbage.so")) << "not a library";
+    bundle("binary/Binary.appex", std::string("bplist00\xd1\x01\x02\x51\x78", 13), path("garbage.so"));
+    bundle("broken/Entryless.appex", plist, LIBRARY_WITHOUT_ENTRY_POINT);
+    bundle("broken/Unloadable.appex", plist, path("garbage.so"));
+    fs::create_symlink("loop", path("loop"));
+    const std::string noPath = "env -u AUHOST_PLUGIN_PATH ";
+    const std::string skipped =
+        "skipped the extension '" + path("binary/Binary.appex") +
+        "': it cannot be used: Contents/Info.plist: not a readable property list: it is "
+        "a binary property list; only XML property lists are read";
+
+    // --plugin names the extension to run: no falling back on the build tree's.
+    const auto binary = run("--plugin " + path("binary") + " info", noPath);
+    EXPECT_EQ(binary.status, 1);
+    EXPECT_EQ(binary.out, "");
+    EXPECT_NE(binary.err.find("auhost: error: --plugin: '" + path("binary") +
+                              "' offers no usable effect (aufx qrbl Qrbl): " + skipped),
+              std::string::npos)
+        << binary.err;
+    const auto loop = run("--plugin " + path("loop") + " info", noPath);
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_NE(
+        loop.err.find("--plugin: '" + path("loop") + "' cannot be read: Too many levels of symbolic links"),
+        std::string::npos)
+        << loop.err;
+
+    // A bundle of AUHOST_PLUGIN_PATH that is skipped is named in every command.
+    const auto warned = run("info", "env AUHOST_PLUGIN_PATH=" + path("binary") + " ");
+    EXPECT_EQ(warned.status, 0) << warned.err;
+    EXPECT_NE(warned.err.find("auhost: warning: " + skipped + "\n"), std::string::npos) << warned.err;
+
+    // list loads each library as a host would, and gives the reason that info gives.
+    const auto listed = run("list", "env AUHOST_PLUGIN_PATH=" + path("broken") + " ");
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    for (const std::string name : {"Entryless", "Unloadable"}) {
+        const std::string line =
+            "aufx qrbl Qrbl  Quorbel  1.0.0  " + path("broken/" + name + ".appex") + "  unusable: ";
+        const auto at = listed.out.find(line);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << listed.out;
+        const std::string reason =
+            listed.out.substr(at + line.size(), listed.out.find('\n', at) - at - line.size());
+        const auto info = run("--plugin " + path("broken/" + name + ".appex") + " info", noPath);
+        EXPECT_EQ(info.status, 1);
+        EXPECT_NE(info.err.find(reason), std::string::npos) << reason << "\n" << info.err;
+    }
+    EXPECT_NE(listed.out.find("exports no AUExtensionCreatePrincipalObject"), std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("its library does not load"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("1.0.0  " QUORBEL_APPEX "\n"), std::string::npos) << listed.out;
+
+    // info names the bundle it loaded and the one it shadows.
+    const auto info = run("info", noPath);
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("\nloaded from: " QUORBEL_APPEX ", version 1.0.0\n"
+                            "shadowed: " QUORBEL_APP_BUNDLE
+                            "/Contents/PlugIns/QuorbelAUMac.appex, version 1.0.0"),
+              std::string::npos)
+        << info.out;
 }
 
 TEST_F(Auhost, PanelFramesFollowTheLayoutRules) {

@@ -151,7 +151,7 @@ TEST_F(AudioComponentRegistryTest, ReportsEachFailureWithItsReason) {
     for (std::size_t i = 0; i < skipped.size(); ++i) {
         const std::string& message = registry.problems()[i].localizedDescription();
         EXPECT_EQ(registry.problems()[i].code(), NSFileReadCorruptFileError);
-        EXPECT_NE(message.find(skipped[i].first + "' cannot be used"), std::string::npos) << message;
+        EXPECT_NE(message.find(skipped[i].first + "': it cannot be used: "), std::string::npos) << message;
         EXPECT_NE(message.find(skipped[i].second), std::string::npos) << message;
     }
     ASSERT_EQ(registry.components().size(), 4u);
