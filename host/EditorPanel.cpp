@@ -11,6 +11,7 @@
 #include "ui/NSImageView.h"
 #include "ui/NSView.h"
 #include "ui/NSWindow.h"
+#include "ui/UIBackend.h"
 
 #include <array>
 #include <charconv>
@@ -140,10 +141,20 @@ void printFrames(NSView& root, const AUAudioUnit& unit, std::ostream& out) {
         << " radioSize=" << support::shortestText(views[knobNames.size()]->frame().size.width) << "\n";
 }
 
+void checkPixelSize(CGSize size, double scale, const std::string& scaleSetting) {
+    if (size.width * scale > 8192 || size.height * scale > 8192) {
+        fail("the panel would be larger than 8192 pixels on a side; lower --size or " + scaleSetting);
+    }
+}
+
 void runEditorWindow(const std::shared_ptr<AUViewController>& controller, const std::string& title,
                      const std::optional<CGSize>& size) {
     NSApplication& app = NSApplication::shared();
-    app.backend(); // no display: fails here, before anything is made
+    // No display: fails here, before anything is made.
+    const CGFloat density = app.backend().pixelDensity();
+    if (size) {
+        checkPixelSize(*size, density, "QUORBEL_UI_SCALE");
+    }
     const auto delegate = std::make_shared<CloseEndsRun>();
     app.setDelegate(delegate);
     const NSWindowStyleMask style = NSWindowStyleMaskTitled | NSWindowStyleMaskClosable |

@@ -34,9 +34,13 @@ std::string panelPNG(platform::NSView& root, double scale);
 /// std::runtime_error when the panel does not hold the controls the effect's editor builds.
 void printFrames(platform::NSView& root, const platform::AUAudioUnit& unit, std::ostream& out);
 
+/// Throws std::runtime_error when the panel at `size` points and `scale` pixels per point would be larger
+/// than 8192 pixels on a side; the message names `scaleSetting` (what sets the scale) as a remedy.
+void checkPixelSize(platform::CGSize size, double scale, const std::string& scaleSetting);
+
 /// Shows the editor in a resizable window titled `title`, at the controller's preferred size or at `size`,
 /// and runs the application until the window closes. Throws std::runtime_error when no window can be
-/// opened (no display).
+/// opened (no display), or when `size` at the display's pixels per point is too large (checkPixelSize).
 void runEditorWindow(const std::shared_ptr<platform::AUViewController>& controller, const std::string& title,
                      const std::optional<platform::CGSize>& size);
 

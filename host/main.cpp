@@ -10,6 +10,7 @@
 #include "host/HostUnit.h"
 #include "host/OutputFormat.h"
 #include "host/ProgressBar.h"
+#include "support/NumberText.h"
 #include "support/OutputFile.h"
 #include "ui/AUViewController.h"
 #include "ui/OffscreenBackend.h"
@@ -19,7 +20,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -72,19 +77,6 @@ std::shared_ptr<platform::AUViewController> editorOf(auhost::EffectLoader& loade
     return controller;
 }
 
-/// --size WxH, or none when not given.
-std::optional<platform::CGSize> sizeOption(const std::string& text) {
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    const auto size = auhost::parseSize(text);
-    if (!size || size->width > 10000 || size->height > 10000) {
-        throw std::runtime_error(
-            "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '" + text + "'");
-    }
-    return size;
-}
-
 int usageError(const std::string& message) {
     std::cerr << "auhost: error: " << message << "\nRun with --help for more information.\n";
     return kUsageError;
@@ -107,9 +99,107 @@ bool isPlainLayout(const std::vector<int>& map) {
            (map.size() == 2 && map[0] == SF_CHANNEL_MAP_LEFT && map[1] == SF_CHANNEL_MAP_RIGHT);
 }
 
+/// Lets every option that takes one value be given more than once, so that repeatedOption() reports it in
+/// auhost's words instead of the parser's.
+void collectRepeats(CLI::App& app) {
+    for (CLI::Option* option : app.get_options()) {
+        if (option->nonpositional() && option->get_type_size_max() == 1 &&
+            option->get_items_expected_max() == 1) {
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        }
+    }
+    for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        collectRepeats(*command);
+    }
+}
+
+/// The complaint about an option of `app` or its chosen subcommand that takes one value but was given
+/// more than once; empty when there is none.
+std::string repeatedOption(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->get_multi_option_policy() == CLI::MultiOptionPolicy::TakeLast && option->count() > 1) {
+            return option->get_name() + " takes one value; it was given " + std::to_string(option->count()) +
+                   " times";
+        }
+    }
+    for (const CLI::App* command : app.get_subcommands()) {
+        if (std::string complaint = repeatedOption(*command); !complaint.empty()) {
+            return complaint;
+        }
+    }
+    return {};
+}
+
+/// The whole number that all of `text` spells in decimal digits, when it lies from `low` to `high`.
+std::optional<std::uint32_t> wholeNumber(const std::string& text, std::uint32_t low, std::uint32_t high) {
+    std::uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text.front())) || ec != std::errc() ||
+        ptr != end || value < low || value > high) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+/// std::cout's buffer: hands everything to the C library's stdout, as the standard one does, and remembers
+/// why the first write that failed did (a full disk, a closed descriptor), which a later flush would lose.
+class StandardOutputBuffer : public std::streambuf {
+public:
+    /// Ends the run: after a success, everything written must have reached standard output. Returns
+    /// `status`, or 1 with a message when something was lost.
+    int finish(int status) {
+        if (status != 0) {
+            return status;
+        }
+        if (sync() == 0 && std::ferror(stdout) == 0 && error_ == 0) {
+            return status;
+        }
+        std::cerr << "auhost: error: could not write to standard output: "
+                  << (error_ != 0 ? std::strerror(error_) : "the write failed") << "\n";
+        return 1;
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        if (std::fputc(c, stdout) == EOF) {
+            note();
+            return traits_type::eof();
+        }
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        const std::size_t written = std::fwrite(text, 1, static_cast<std::size_t>(count), stdout);
+        if (written < static_cast<std::size_t>(count)) {
+            note();
+        }
+        return static_cast<std::streamsize>(written);
+    }
+    int sync() override {
+        if (std::fflush(stdout) != 0) {
+            note();
+            return -1;
+        }
+        return 0;
+    }
+
+private:
+    void note() {
+        if (error_ == 0) {
+            error_ = errno;
+        }
+    }
+
+    int error_ = 0;
+};
+
 } // namespace
 
-int main(int argc, char** argv) {
+/// The command line's work; main() then checks that standard output took what was written to it.
+static int runCommand(int argc, char** argv) {
     CLI::App app{"auhost: offline host for the Quorbel spectral effect"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "auhost 1.0.0");
@@ -135,6 +225,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> files;
     std::vector<std::string> sets;
     std::uint32_t blockSize = 512;
+    std::string blockSizeText;
     bool raw = false;
     bool compensate = false;
     bool force = false;
@@ -151,8 +242,8 @@ int main(int argc, char** argv) {
     render->add_option("--set", sets,
                        "Set a parameter before rendering, e.g. mix=0.3, bypass=on, "
                        "filterMode=\"band pass\" (repeatable; values within the ranges that info lists)");
-    render->add_option("--block-size", blockSize, "Frames per render call (default 512)")
-        ->check(CLI::Range(1u, 1u << 20));
+    auto* blockSizeOption = render->add_option("--block-size", blockSizeText,
+                                               "Frames per render call, 1 to 1048576 (default 512)");
     auto* compensateFlag = render->add_flag(
         "--compensate-latency", compensate,
         "Cut the reported latency from the start of the output, as a workstation's export does: the wet "
@@ -173,10 +264,11 @@ int main(int argc, char** argv) {
     std::string panelOut;
     std::string size;
     double scale = 2;
+    std::string scaleText;
     bool printFramesToo = false;
     panel->add_option("OUT", panelOut, "The PNG file to write")->required();
     panel->add_option("--size", size, "The panel's size in points, WIDTHxHEIGHT (default 480x320)");
-    panel->add_option("--scale", scale, "Pixels per point, 0.1 to 8 (default 2)");
+    auto* scaleOption = panel->add_option("--scale", scaleText, "Pixels per point, 0.1 to 8 (default 2)");
     panel->add_flag(
         "--frames", printFramesToo,
         "Print each control's frame (points), the knobs' values and angles and the buttons' states, "
@@ -202,11 +294,59 @@ int main(int argc, char** argv) {
         return usageError("unknown subcommand '" + std::string(argv[1]) +
                           "' (the subcommands are list, info, render, panel and edit)");
     }
+    collectRepeats(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : kUsageError;
+    }
+
+    // The option values, checked before anything is loaded or written.
+    if (const std::string complaint = repeatedOption(app); !complaint.empty()) {
+        return usageError(complaint);
+    }
+    if (blockSizeOption->count() > 0) {
+        const auto frames = wholeNumber(blockSizeText, 1, 1u << 20);
+        if (!frames) {
+            return usageError("--block-size takes a whole number of frames from 1 to 1048576, not '" +
+                              blockSizeText + "'");
+        }
+        blockSize = *frames;
+    }
+    if (scaleOption->count() > 0) {
+        const auto number = platform::support::parseDouble(scaleText, platform::support::Overflow::refused);
+        if (!number || !(*number >= 0.1 && *number <= 8)) {
+            return usageError("--scale takes a number of pixels per point from 0.1 to 8, not '" + scaleText +
+                              "'");
+        }
+        scale = *number;
+    }
+    std::optional<platform::CGSize> sizeGiven;
+    for (CLI::App* command : {panel, edit}) {
+        if (command->parsed() && command->get_option("--size")->count() > 0) {
+            sizeGiven = auhost::parseSize(size);
+            if (!sizeGiven || sizeGiven->width > 10000 || sizeGiven->height > 10000) {
+                return usageError(
+                    "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '" + size +
+                    "'");
+            }
+        }
+    }
+    if (panel->parsed()) {
+        if (panelOut.empty()) {
+            return usageError("panel: OUT is empty; it takes the name of the PNG file to write");
+        }
+        std::string extension = std::filesystem::path(panelOut).extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (extension != ".png") {
+            std::cerr << "auhost: error: cannot write '" << panelOut << "': "
+                      << (extension.empty() ? std::string("its name has no extension")
+                                            : "unknown extension '" + extension + "'")
+                      << "; panel writes PNG files only (.png)\n";
+            return 1;
+        }
     }
 
     try {
@@ -234,14 +374,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (panel->parsed()) {
-            const auto viewSize = sizeOption(size).value_or(platform::CGSize{480, 320});
-            if (!(scale >= 0.1 && scale <= 8)) {
-                return usageError("--scale takes a number of pixels per point from 0.1 to 8");
-            }
-            if (viewSize.width * scale > 8192 || viewSize.height * scale > 8192) {
-                throw std::runtime_error("the panel would be larger than 8192 pixels on a side; lower --size "
-                                         "or --scale");
-            }
+            const auto viewSize = sizeGiven.value_or(platform::CGSize{480, 320});
+            auhost::checkPixelSize(viewSize, scale, "--scale");
             std::vector<NamedPath> inputs;
             if (!loadState.empty()) {
                 inputs.emplace_back(loadState, "the state to load");
@@ -262,7 +396,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (edit->parsed()) {
-            const auto windowSize = sizeOption(size);
+            const auto windowSize = sizeGiven;
             std::optional<OutputFile> stateFile;
             if (!saveState.empty()) {
                 stateFile.emplace(saveState, loadState.empty()
@@ -378,4 +512,12 @@ int main(int argc, char** argv) {
         std::cerr << "auhost: error: " << e.what() << "\n";
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    StandardOutputBuffer standardOutput;
+    std::streambuf* const original = std::cout.rdbuf(&standardOutput);
+    const int status = standardOutput.finish(runCommand(argc, argv));
+    std::cout.rdbuf(original);
+    return status;
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,50 @@ std::string slurp(const fs::path& file) {
     return s.str();
 }
 
+/// The arguments of a desktop entry's Exec value as written in the file: the string escapes undone (\s,
+/// \n, \t, \r, \\), then the words split, a double-quoted one with \", \`, \$ and \\ unescaped, and %%
+/// read as %. Empty when the value is malformed.
+std::vector<std::string> execArguments(const std::string& value) {
+    std::string text;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\') {
+            text += value[i];
+        } else if (++i < value.size()) {
+            const char c = value[i];
+            text += c == 's' ? ' ' : c == 'n' ? '\n' : c == 't' ? '\t' : c == 'r' ? '\r' : c;
+        }
+    }
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (text[i] == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '\\' && i + 1 < text.size() &&
+                    std::string("\"`$\\").find(text[i + 1]) != std::string::npos) {
+                    ++i;
+                }
+                word += text[i];
+            }
+            if (i++ == text.size()) {
+                return {};
+            }
+        } else {
+            for (; i < text.size() && text[i] != ' '; ++i) {
+                word += text[i];
+            }
+        }
+        for (std::size_t at = 0; (at = word.find("%%", at)) != std::string::npos; ++at) {
+            word.erase(at, 1);
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
 } // namespace
 
 TEST(Install, PrefixHoldsHostLauncherBundleAndDesktopEntryAndTheHostFindsTheEffectInTheBundle) {
@@ -72,7 +117,7 @@ TEST(Install, PrefixHoldsHostLauncherBundleAndDesktopEntryAndTheHostFindsTheEffe
     }
     EXPECT_EQ(fs::canonical(prefix / "bin/quorbel"), fs::canonical(app / "Contents/MacOS/Quorbel"));
     EXPECT_NE(slurp(prefix / "share/applications/quorbel.desktop")
-                  .find("\nExec=" + prefix.string() + "/bin/quorbel\n"),
+                  .find("\nExec=\"" + prefix.string() + "/bin/quorbel\"\n"),
               std::string::npos);
 
     // Every library resolves, and the platform's from the prefix, with no library path set.
@@ -102,4 +147,51 @@ TEST(Install, PrefixHoldsHostLauncherBundleAndDesktopEntryAndTheHostFindsTheEffe
     EXPECT_EQ(render.status, 0) << render.output;
     EXPECT_EQ(fs::file_size(out), fs::file_size(in));
     fs::remove_all(prefix);
+}
+
+TEST(Install, DesktopEntryStartsTheLauncherFromAnyPrefixAndShowsTheLogo) {
+    // A relative prefix, with a space, a letter beyond ASCII, and characters that Exec must escape.
+    const fs::path base = fs::temp_directory_path() / ("quorbel-install-entry-" + std::to_string(::getpid()));
+    const std::string name = "Quorbel \xC3\xA9 $HOME `x` \"q\"";
+    fs::remove_all(base);
+    fs::create_directories(base);
+    const Result install =
+        run("cd '" + base.string() + "' && '" CMAKE_COMMAND "' --install '" QUORBEL_BUILD_DIR "' --prefix '" +
+            name + "'");
+    ASSERT_EQ(install.status, 0) << install.output;
+    const fs::path prefix = base / name;
+
+    std::istringstream entry(slurp(prefix / "share/applications/quorbel.desktop"));
+    std::vector<std::string> exec;
+    std::string icon;
+    for (std::string line; std::getline(entry, line);) {
+        if (line.rfind("Exec=", 0) == 0) {
+            exec = execArguments(line.substr(5));
+        } else if (line.rfind("Icon=", 0) == 0) {
+            icon = line.substr(5);
+        }
+    }
+    ASSERT_EQ(exec, std::vector<std::string>{(prefix / "bin/quorbel").string()});
+    EXPECT_EQ(fs::canonical(exec[0]),
+              fs::canonical(prefix / "lib/quorbel/Quorbel.app/Contents/MacOS/Quorbel"));
+
+    // The logo in the hicolor theme, as PNG files of their sizes (the width and height in the header).
+    EXPECT_EQ(icon, "quorbel");
+    for (const unsigned size : {48u, 128u, 256u}) {
+        const std::string side = std::to_string(size);
+        const std::string png =
+            slurp(prefix / "share/icons/hicolor" / (side + "x" + side) / "apps" / (icon + ".png"));
+        ASSERT_GE(png.size(), 24u) << side;
+        EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << side;
+        const auto bigEndian = [&](std::size_t at) {
+            unsigned value = 0;
+            for (std::size_t i = 0; i < 4; ++i) {
+                value = value << 8 | static_cast<unsigned char>(png[at + i]);
+            }
+            return value;
+        };
+        EXPECT_EQ(bigEndian(16), size) << "width";
+        EXPECT_EQ(bigEndian(20), size) << "height";
+    }
+    fs::remove_all(base);
 }

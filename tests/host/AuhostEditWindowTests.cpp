@@ -91,3 +91,19 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     EXPECT_EQ(value("tone"), 500.0f);      // untouched
     EXPECT_EQ(value("bypass"), 0.0f);
 }
+
+TEST(AuhostEdit, SizeIsBoundedAtTheDisplaysPixelsPerPoint) {
+    // 4100 points at two pixels per point: 8200 pixels, beyond the 8192 that panel allows too.
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    const TestFolder dir("auhost-edit-size");
+    const fs::path state = dir.path() / "state.plist";
+    ChildProcess auhost;
+    ASSERT_TRUE(auhost.start({AUHOST_PATH, "edit", "--size", "4100x320", "--save-state", state.string()},
+                             {"DISPLAY=" + server.displayName(), "QUORBEL_UI_SCALE=2"}));
+    EXPECT_EQ(auhost.wait(20), 1) << auhost.output();
+    EXPECT_NE(auhost.output().find("auhost: error: the panel would be larger than 8192 pixels on a side"),
+              std::string::npos)
+        << auhost.output();
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+}

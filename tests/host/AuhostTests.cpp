@@ -500,6 +500,59 @@ TEST_F(Auhost, UsageErrorsExitWithTwoAndHelpWithZero) {
     EXPECT_NE(help.out.find("--compensate-latency"), std::string::npos);
 }
 
+TEST_F(Auhost, MalformedOptionsAndPanelNamesAreRefusedBeforeAnyWork) {
+    struct Case {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    const std::string png = path("x.png");
+    const std::string sizeTakes =
+        "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '";
+    const Case cases[] = {
+        {"panel " + png + " --size abc", 2, sizeTakes + "abc'"},
+        {"panel " + png + " --size 0x0", 2, sizeTakes + "0x0'"},
+        {"edit --size 480x", 2, sizeTakes + "480x'"},
+        {"panel " + png + " --scale abc", 2,
+         "--scale takes a number of pixels per point from 0.1 to 8, not 'abc'"},
+        {"render " + path("x.wav") + " --block-size abc", 2,
+         "--block-size takes a whole number of frames from 1 to 1048576, not 'abc'"},
+        {"--plugin " + dir_.string() + " --plugin " + dir_.string() + " list", 2,
+         "--plugin takes one value; it was given 2 times"},
+        {"list --plugin " + dir_.string() + " --plugin " + dir_.string(), 2,
+         "--plugin takes one value; it was given 2 times"},
+        {"panel ''", 2, "panel: OUT is empty"},
+        {"panel " + path("x.jpg"), 1,
+         "cannot write '" + path("x.jpg") + "': unknown extension '.jpg'; panel writes PNG"},
+        {"panel " + path("x"), 1,
+         "cannot write '" + path("x") + "': its name has no extension; panel writes PNG"},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args;
+        EXPECT_EQ(r.err.rfind("auhost: error: " + c.message, 0), 0u) << c.args << "\n" << r.err;
+    }
+    for (const char* name : {"x.png", "x.wav", "x.jpg", "x"}) {
+        EXPECT_FALSE(fs::exists(path(name))) << name;
+    }
+    EXPECT_EQ(run("panel " + path("x.PNG")).status, 0);
+    EXPECT_EQ(slurp(path("x.PNG")).substr(1, 3), "PNG");
+}
+
+TEST_F(Auhost, AFailedWriteToStandardOutputFails) {
+    for (const std::string& args : std::vector<std::string>{
+             "list", "info", "panel " + path("p.png") + " --frames", "render " + path("d.wav")}) {
+        const std::string command = AUHOST_PATH " " + args + " >/dev/full 2>" + path("stderr.txt");
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1) << args;
+        EXPECT_NE(slurp(path("stderr.txt"))
+                      .find("auhost: error: could not write to standard output: No space left on device\n"),
+                  std::string::npos)
+            << args << "\n"
+            << slurp(path("stderr.txt"));
+    }
+}
+
 TEST_F(Auhost, InfoListsParametersLatencyAndBusses) {
     const auto r = run("info");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -683,7 +736,7 @@ TEST_F(Auhost, PanelFramesFollowTheLayoutRules) {
     cairo_surface_destroy(png);
 
     const auto bad = run("panel " + path("x.png") + " --size 0x320");
-    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--size takes WIDTHxHEIGHT"), std::string::npos) << bad.err;
     EXPECT_EQ(run("panel " + path("x.png") + " --scale nan").status, 2);
     EXPECT_FALSE(fs::exists(path("x.png")));
