@@ -8,12 +8,14 @@
 #include "host/EditorPanel.h"
 #include "host/EffectLoader.h"
 #include "host/HostUnit.h"
+#include "host/Interruption.h"
 #include "host/OutputFormat.h"
 #include "host/ProgressBar.h"
 #include "support/NumberText.h"
 #include "support/OutputFile.h"
 #include "ui/AUViewController.h"
 #include "ui/OffscreenBackend.h"
+#include "ui/UIBackend.h"
 
 #include <CLI/CLI.hpp>
 #include <sndfile.h>
@@ -23,6 +25,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -381,6 +384,7 @@ static int runCommand(int argc, char** argv) {
                 inputs.emplace_back(loadState, "the state to load");
             }
             OutputFile outFile(panelOut, inputs);
+            auhost::Interruption::install("the panel was not written to '" + panelOut + "'");
             platform::OffscreenBackend::install(scale);
             const auto unit = loader.createUnit();
             // With --frames, stdout carries the frames alone.
@@ -397,24 +401,49 @@ static int runCommand(int argc, char** argv) {
         }
         if (edit->parsed()) {
             const auto windowSize = sizeGiven;
+            // The state may be saved where it was loaded from: it is read whole now and replaced at the end.
             std::optional<OutputFile> stateFile;
             if (!saveState.empty()) {
-                stateFile.emplace(saveState, loadState.empty()
-                                                 ? std::vector<NamedPath>{}
-                                                 : std::vector<NamedPath>{{loadState, "the state to load"}});
+                stateFile.emplace(saveState);
             }
+            const std::string notSaved =
+                saveState.empty() ? "" : "the effect's state was not saved to '" + saveState + "'";
+            auhost::Interruption::install(notSaved);
             const auto unit = loader.createUnit();
             auhost::applySettings(*unit, settingsFrom(preset, loadState, sets), std::cout, std::cerr);
-            auhost::runEditorWindow(editorOf(loader), loader.effect().name, windowSize);
+            // SIGTERM and SIGHUP end the session as a close does, SIGINT without saving; a lost display
+            // ends it too, and the state in memory is saved all the same.
+            std::string lostDisplay;
+            auhost::Interruption::relayToRunLoop(true);
+            try {
+                auhost::runEditorWindow(editorOf(loader), loader.effect().name, windowSize);
+            } catch (const platform::DisplayConnectionLost& e) {
+                lostDisplay = e.what();
+            }
+            auhost::Interruption::relayToRunLoop(false);
+            const int signal = auhost::Interruption::caught();
+            if (signal == SIGINT) {
+                std::cerr << "auhost: stopped by SIGINT" << (notSaved.empty() ? "" : "; " + notSaved) << "\n";
+                return 128 + signal;
+            }
             if (stateFile) {
                 stateFile->writeAll(auhost::stateText(*unit));
                 std::cout << "saved the effect's state to '" << saveState << "'\n";
+            }
+            if (!lostDisplay.empty()) {
+                std::cerr << "auhost: error: " << lostDisplay << "\n";
+                return 1;
+            }
+            if (signal != 0) {
+                std::cerr << "auhost: stopped by " << auhost::Interruption::name(signal) << "\n";
+                return 128 + signal;
             }
             return 0;
         }
 
         const bool demo = files.size() == 1;
         const std::string outPath = files.back();
+        auhost::Interruption::install("the render did not finish");
         const std::optional<bool> outIsRegular = existingIsRegular(outPath);
         if (demo && !outIsRegular && !std::filesystem::exists(std::filesystem::symlink_status(outPath)) &&
             !std::filesystem::path(outPath).has_extension() && outPath.find('/') == std::string::npos) {
@@ -484,6 +513,8 @@ static int runCommand(int argc, char** argv) {
         writer.close();
         outFile.commit();
         if (stateFile) {
+            auhost::Interruption::install("rendered to '" + outPath +
+                                          "', but the effect's state was not saved to '" + saveState + "'");
             stateFile->writeAll(stateText);
         }
 

@@ -1,10 +1,14 @@
 #include "support/OutputFile.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,6 +67,33 @@ int writeFully(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
+/// The temporary files that OutputFiles hold now, by name, in storage that a signal handler may read: a
+/// slot's name is complete before it is marked used, and it is marked unused before the name changes.
+struct TemporarySlot {
+    std::atomic<bool> used{false};
+    char name[PATH_MAX] = {};
+};
+static_assert(std::atomic<bool>::is_always_lock_free, "read from signal handlers");
+constexpr int kTemporarySlots = 16;
+TemporarySlot temporarySlots[kTemporarySlots];
+
+/// Every signal blocked in the calling thread for the scope's lifetime: a handler that removes the
+/// temporaries never runs between a temporary's creation (or removal) and its entry in the slots.
+class SignalsBlocked {
+public:
+    SignalsBlocked() noexcept {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &previous_);
+    }
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -100,6 +131,7 @@ OutputFile::OutputFile(std::string path, const std::vector<NamedPath>& others) :
         // Not seekable: stage the bytes in an unnamed temporary file (its name, the program's, goes at once).
         std::string name =
             (fs::temp_directory_path() / (std::string(program_invocation_short_name) + ".XXXXXX")).string();
+        const SignalsBlocked blocked;
         fd_ = ::mkstemp(name.data());
         if (fd_ < 0) {
             fail("cannot stage the output: " + std::string(std::strerror(errno)));
@@ -123,22 +155,67 @@ OutputFile::OutputFile(std::string path, const std::vector<NamedPath>& others) :
     if (!fs::is_directory(dir, ec)) {
         fail("no folder '" + dir.string() + "'");
     }
-    mode_t mode = newFileMode();
+    // The temporary is made at the first write; what would stop it from being made is checked now.
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+        fail(std::strerror(errno));
+    }
+    mode_ = newFileMode();
     if (::stat(target.c_str(), &st) == 0) {
         if (::access(target.c_str(), W_OK) != 0) {
             fail(std::strerror(errno));
         }
-        mode = st.st_mode & 07777;
+        mode_ = st.st_mode & 07777;
     }
-    std::string name = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    pattern_ = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    // The rename replaces the link's final target, so that the link stays.
+    target_ = target.string();
+}
+
+void OutputFile::makeTemporary() {
+    std::string name = pattern_;
+    const SignalsBlocked blocked;
     fd_ = ::mkstemp(name.data());
     if (fd_ < 0) {
         fail(std::strerror(errno));
     }
     temporary_ = name;
-    ::fchmod(fd_, mode);
-    // The rename replaces the link's final target, so that the link stays.
-    target_ = target.string();
+    pattern_.clear();
+    for (int i = 0; i < kTemporarySlots && name.size() < PATH_MAX; ++i) {
+        if (!temporarySlots[i].used.load(std::memory_order_relaxed)) {
+            std::memcpy(temporarySlots[i].name, name.c_str(), name.size() + 1);
+            temporarySlots[i].used.store(true, std::memory_order_release);
+            slot_ = i;
+            break;
+        }
+    }
+    ::fchmod(fd_, static_cast<mode_t>(mode_));
+}
+
+void OutputFile::giveUpTemporary(bool renamed) {
+    const SignalsBlocked blocked;
+    if (!renamed) {
+        ::unlink(temporary_.c_str());
+    }
+    if (slot_ >= 0) {
+        temporarySlots[slot_].used.store(false, std::memory_order_release);
+        slot_ = -1;
+    }
+    temporary_.clear();
+}
+
+void OutputFile::removeTemporaries() noexcept {
+    for (TemporarySlot& slot : temporarySlots) {
+        if (slot.used.load(std::memory_order_acquire)) {
+            ::unlink(slot.name);
+        }
+    }
+}
+
+int OutputFile::fd() {
+    if (!pattern_.empty()) {
+        makeTemporary();
+    }
+    return fd_;
 }
 
 OutputFile::~OutputFile() {
@@ -146,7 +223,7 @@ OutputFile::~OutputFile() {
         ::close(fd_);
     }
     if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
+        giveUpTemporary(false);
     }
 }
 
@@ -155,7 +232,7 @@ void OutputFile::fail(const std::string& why) const {
 }
 
 void OutputFile::writeAll(const std::string& bytes) {
-    if (const int error = writeFully(fd_, bytes.data(), bytes.size())) {
+    if (const int error = writeFully(fd(), bytes.data(), bytes.size())) {
         fail(std::strerror(error));
     }
     commit();
@@ -188,6 +265,7 @@ void OutputFile::commit() {
         }
         return;
     }
+    (void)fd(); // an output with nothing written is an empty file
     // Devices may not sync (EINVAL); what matters is that every write reached them.
     if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) {
         fail(std::strerror(errno));
@@ -198,10 +276,11 @@ void OutputFile::commit() {
         fail(std::strerror(error));
     }
     if (!temporary_.empty()) {
+        const SignalsBlocked blocked;
         if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
             fail(std::strerror(errno));
         }
-        temporary_.clear();
+        giveUpTemporary(true);
     }
 }
 

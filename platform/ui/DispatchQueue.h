@@ -21,6 +21,9 @@ namespace platform {
 /// not count on it running. Posting an idempotent item (such as a full refresh of a panel from current
 /// values) loses nothing then, since the items still queued do the same work later.
 ///
+/// A signal handler may post too, an item that is built without allocating (a lambda without captures):
+/// the post is lock-free, so it may interrupt any code of the main thread, a post or a drain included.
+///
 /// Waking: while the run loop sleeps it polls `wakeDescriptor()` (an eventfd). The first post that lands
 /// while the loop has announced it sleeps (`prepareToSleep`) writes to the descriptor, without blocking
 /// (EFD_NONBLOCK; a full counter is as good as a wake-up); no other post makes a system call.
@@ -97,6 +100,9 @@ private:
 
     static DispatchQueue mainQueue_;
 
+    static_assert(std::atomic<std::size_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free &&
+                      std::atomic<int>::is_always_lock_free,
+                  "posts from signal handlers");
     Slot slots_[capacity]{};
     alignas(64) std::atomic<std::size_t> enqueuePosition_{0};
     alignas(64) std::size_t dequeuePosition_ = 0;

@@ -1,5 +1,9 @@
 #include "ui/UIBackend.h"
 
+#include "support/NumberText.h"
+
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -35,12 +39,15 @@ CGFloat pixelDensityFromEnvironment() {
     if (text == nullptr || *text == '\0') {
         return 1;
     }
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(value >= 1 && value <= 4)) {
+    const auto value = support::parseDouble(text, support::Overflow::refused);
+    if (!value || !(*value >= 1 && *value <= 4)) {
+        std::fprintf(
+            stderr,
+            "%s: warning: QUORBEL_UI_SCALE is '%s', not a number from 1 to 4; drawing at 1 pixel per point\n",
+            program_invocation_short_name, text);
         return 1;
     }
-    return value;
+    return *value;
 }
 
 } // namespace platform

@@ -41,18 +41,29 @@
 ///   finishSleeping(). A post from any thread while the loop sleeps makes the descriptor readable.
 ///
 /// - Ending. run() returns when stop() was called (NSApplication::terminate calls it), after finishing
-///   the current turn. stop() may be called from inside an event handler or a queued work item.
+///   the current turn. stop() may be called from inside an event handler or a queued work item. A window
+///   that another client destroys (a window manager's destroy) is closed as NSWindow::close does. When the
+///   connection to the display is lost (the server ends, or another client kills the connection), run()
+///   throws DisplayConnectionLost; the windows and views stay usable objects, but nothing reaches a screen
+///   any more and every later run() throws again.
 
 #include "graphics/CGGeometry.h"
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace platform {
 
 class NSApplication;
 class NSWindow;
+
+/// What run() throws when the connection to the display is lost; what() names the display.
+class DisplayConnectionLost : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 /// One window's part of a back end. Main thread only.
 class NSWindowBackend {
@@ -105,8 +116,9 @@ bool registerApplicationBackend(const std::string& name, NSApplicationBackendFac
 /// failed.
 std::unique_ptr<NSApplicationBackend> makeApplicationBackend(const std::string& name, std::string& error);
 
-/// Pixels per point that the environment asks for: QUORBEL_UI_SCALE when it holds a number from 1 to 4,
-/// otherwise 1.
+/// Pixels per point that the environment asks for: QUORBEL_UI_SCALE when it holds a number from 1 to 4 (read
+/// the same whatever the process locale), otherwise 1, with a warning on stderr that names the variable,
+/// its value and the range when it is set to anything else. Unset or empty: 1.
 CGFloat pixelDensityFromEnvironment();
 
 } // namespace platform

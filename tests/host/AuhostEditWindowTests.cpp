@@ -1,5 +1,6 @@
 // `auhost edit` in a real window on the test's own Xvfb server, driven with real pointer events; the state
-// it saves when the window closes holds what the gestures did, by the knob's own arithmetic.
+// it saves when the window closes holds what the gestures did, by the knob's own arithmetic. Then every
+// other way a session ends: what it saves, its status, and that it leaves nothing else behind.
 
 #include "audiotoolbox/NSPropertyListSerialization.h"
 #include "support/ChildProcess.h"
@@ -10,10 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 using namespace quorbel::test;
 namespace fs = std::filesystem;
@@ -29,6 +35,40 @@ float valueAfterDrag(float start, double dx, double dy, double width) {
     float a = home + static_cast<float>(d) * 180.0f / 3.1415925f;
     a = a < 160.0f ? (a >= -160.0f ? a : -160.0f) : 160.0f;
     return 0.0f + ((a - -160.0f) * 1.0f) / 320.0f;
+}
+
+/// Waits until the panel shows in `window` (the yellow 0.925, 0.863, 0.11 in a corner, within a step of
+/// rounding): before its first drawing the program has not laid the panel out yet.
+::testing::AssertionResult panelShows(XClient& user, XWindowId window) {
+    platform::CGImagePixel corner;
+    if (eventually([&] {
+            corner = user.screenshot(window)->pixelAt(2, 2);
+            return std::abs(corner.red - 235.9) < 1 && std::abs(corner.green - 220.1) < 1 &&
+                   std::abs(corner.blue - 28.1) < 1;
+        })) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "the corner shows " << int(corner.red) << " " << int(corner.green) << " " << int(corner.blue);
+}
+
+/// The parameters of a saved state ("QuorbelParams"), by identifier; none when the file cannot be read.
+std::optional<std::map<std::string, float>> savedParameters(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    platform::NSError error;
+    const auto saved = platform::NSPropertyListSerialization::dictionaryWithData(text.str(), &error);
+    const platform::PropertyList* params = saved ? saved->find("QuorbelParams") : nullptr;
+    if (params == nullptr || params->dictionary() == nullptr) {
+        return std::nullopt;
+    }
+    std::map<std::string, float> values;
+    for (const char* id : {"mix", "feed", "tone", "orbit", "vexity", "doubt", "volume"}) {
+        const platform::PropertyList* v = params->dictionary()->find(id);
+        values[id] = v != nullptr && v->number() ? static_cast<float>(*v->number()) : -999.0f;
+    }
+    return values;
 }
 
 } // namespace
@@ -49,15 +89,7 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
     const XClient::Geometry g = user.geometry(window);
     ASSERT_EQ(std::vector<int>({g.width, g.height}), std::vector<int>({480, 320})) << "the preferred size";
     EXPECT_FALSE(user.sizeHints(window).hasMaxSize) << "resizable";
-    // The gestures once the panel shows (the yellow 0.925, 0.863, 0.11 in a corner, within a step of
-    // rounding): before its first drawing the program has not laid the panel out yet.
-    platform::CGImagePixel corner;
-    ASSERT_TRUE(eventually([&] {
-        corner = user.screenshot(window)->pixelAt(2, 2);
-        return std::abs(corner.red - 235.9) < 1 && std::abs(corner.green - 220.1) < 1 &&
-               std::abs(corner.blue - 28.1) < 1;
-    })) << int(corner.red)
-        << " " << int(corner.green) << " " << int(corner.blue);
+    ASSERT_TRUE(panelShows(user, window)); // the gestures once the panel is laid out
 
     // At 480 x 320 the knobs are 115 points: mix at (125.5, 23), feed at (11.5, 23); band-pass, 23 points,
     // at (445.5, 34.5). One pixel per point.
@@ -106,4 +138,107 @@ TEST(AuhostEdit, SizeIsBoundedAtTheDisplaysPixelsPerPoint) {
               std::string::npos)
         << auhost.output();
     EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+/// `auhost edit --save-state F` in a folder of its own, ended in one of the ways other than the close button.
+class AuhostEditEnding : public ::testing::Test {
+protected:
+    /// Starts `auhost edit ARGS` on `display` and waits until its panel shows; its window, 0 when none came.
+    XWindowId start(const std::vector<std::string>& args, const std::string& display, XClient& user) {
+        std::vector<std::string> argv{AUHOST_PATH, "edit"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        if (!auhost.start(argv, {"DISPLAY=" + display, "QUORBEL_UI_SCALE=1"})) {
+            return 0;
+        }
+        const XWindowId window = user.findWindow("Quorbel", auhost.pid());
+        return window != 0 && panelShows(user, window) ? window : 0;
+    }
+    /// The names in the folder.
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+    float saved(const char* id) const {
+        const auto values = savedParameters(state);
+        return values ? values->at(id) : -999.0f;
+    }
+
+    const TestFolder dir{"auhost-edit-ending"};
+    const fs::path state = dir.path() / "state.plist";
+    ChildProcess auhost;
+};
+
+TEST_F(AuhostEditEnding, SigtermAndSighupSaveAsACloseDoesAndCtrlCSavesNothing) {
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    XClient user(server.displayName());
+    ASSERT_TRUE(user.ok());
+    const std::string f = state.string();
+
+    ASSERT_NE(start({"--set", "mix=0.25", "--save-state", f}, server.displayName(), user), 0u)
+        << auhost.output();
+    EXPECT_EQ(files(), std::vector<std::string>{}) << "no temporary file before the save";
+    kill(auhost.pid(), SIGTERM);
+    EXPECT_EQ(auhost.wait(20), 128 + SIGTERM) << auhost.output();
+    EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
+    EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+
+    // Editing the saved state in place: read whole at the start, replaced at the end.
+    ASSERT_NE(start({"--load-state", f, "--set", "tone=350", "--save-state", f}, server.displayName(), user),
+              0u)
+        << auhost.output();
+    kill(auhost.pid(), SIGHUP);
+    EXPECT_EQ(auhost.wait(20), 128 + SIGHUP) << auhost.output();
+    EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
+    EXPECT_EQ(saved("tone"), 350.0f);
+    EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+
+    ASSERT_NE(start({"--load-state", f, "--set", "feed=7", "--save-state", f}, server.displayName(), user),
+              0u)
+        << auhost.output();
+    kill(auhost.pid(), SIGINT);
+    EXPECT_EQ(auhost.wait(20), 128 + SIGINT) << auhost.output();
+    EXPECT_NE(
+        auhost.output().find("auhost: stopped by SIGINT; the effect's state was not saved to '" + f + "'"),
+        std::string::npos)
+        << auhost.output();
+    EXPECT_EQ(saved("feed"), 5.0f) << "unchanged";
+    EXPECT_EQ(saved("tone"), 350.0f);
+    EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+}
+
+TEST_F(AuhostEditEnding, AWindowDestroyedByAnotherClientEndsAsAClose) {
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    XClient user(server.displayName());
+    ASSERT_TRUE(user.ok());
+    const XWindowId window =
+        start({"--set", "mix=0.25", "--save-state", state.string()}, server.displayName(), user);
+    ASSERT_NE(window, 0u) << auhost.output();
+    user.destroyWindow(window);
+    EXPECT_EQ(auhost.wait(20), 0) << auhost.output();
+    EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
+    EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+}
+
+TEST_F(AuhostEditEnding, ALostDisplaySavesTheStateAndFails) {
+    XvfbServer server; // a server of this test's own, to end
+    ASSERT_TRUE(server.start(800, 600)) << server.error();
+    const std::string display = server.displayName();
+    {
+        XClient user(display);
+        ASSERT_TRUE(user.ok());
+        ASSERT_NE(start({"--set", "mix=0.25", "--save-state", state.string()}, display, user), 0u)
+            << auhost.output();
+    } // this connection goes first: Xlib would end the test when its server went
+    server.stop();
+    EXPECT_EQ(auhost.wait(20), 1) << auhost.output();
+    EXPECT_NE(auhost.output().find("auhost: error: lost the connection to the X display \"" + display + "\""),
+              std::string::npos)
+        << auhost.output();
+    EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
+    EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
 }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -482,6 +483,53 @@ TEST_F(Auhost, BadInputFailsWithAMessageAndLeavesNoFile) {
     EXPECT_FALSE(fs::exists(path("out.wav")));
     EXPECT_EQ(slurp(path("keep.wav")), "precious");
     expectNoTemporaryIn(dir_);
+}
+
+TEST_F(Auhost, ASignalStopsARenderAndLeavesNoTemporaryFile) {
+    // 20 s rendered a frame per call: seconds of work, time to interrupt it.
+    const std::string in = writeInput("in.wav", 20 * 44100, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::string out = path("out.wav");
+    const std::string state = path("state.plist");
+    const std::string err = path("stderr.txt");
+    for (const auto& [signal, name] :
+         {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}}) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            // As from a shell in the foreground, whatever the test's own settings.
+            struct sigaction defaults {};
+            defaults.sa_handler = SIG_DFL;
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
+                ::sigaction(s, &defaults, nullptr);
+            }
+            const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int nullFd = ::open("/dev/null", O_WRONLY);
+            ::dup2(errFd, STDERR_FILENO);
+            ::dup2(nullFd, STDOUT_FILENO);
+            ::execl(AUHOST_PATH, AUHOST_PATH, "render", in.c_str(), out.c_str(), "--block-size", "1",
+                    "--save-state", state.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Interrupted once it writes (its hidden temporary file beside OUT).
+        int status = 0;
+        bool writing = false;
+        for (int i = 0; i < 6000 && !writing && ::waitpid(pid, &status, WNOHANG) == 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const auto& f : files(dir_)) {
+                writing = writing || f.string().rfind(".out.wav.", 0) == 0;
+            }
+        }
+        ASSERT_TRUE(writing) << name << ": " << slurp(err);
+        ::kill(pid, signal);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal)
+            << name << ", status " << status;
+        EXPECT_NE(slurp(err).find(std::string("auhost: stopped by ") + name + "; the render did not finish"),
+                  std::string::npos)
+            << slurp(err);
+        EXPECT_FALSE(fs::exists(out)) << name;
+        EXPECT_FALSE(fs::exists(state)) << name;
+        expectNoTemporaryIn(dir_);
+    }
 }
 
 TEST_F(Auhost, UsageErrorsExitWithTwoAndHelpWithZero) {

@@ -65,6 +65,16 @@ bool ChildProcess::start(const std::vector<std::string>& argv, const std::vector
         if (getppid() != parent) {
             _exit(1);
         }
+        // The program starts as from a shell in the foreground, whatever the test's own signal settings (a
+        // test run in the background of a script ignores SIGINT): default handling, nothing blocked.
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        for (const int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+            sigaction(s, &defaults, nullptr);
+        }
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         dup2(output, STDOUT_FILENO);
         dup2(output, STDERR_FILENO);
         if (inherit >= 0) {

@@ -17,8 +17,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     /// Starts `argv[0]` (a path, or a name looked up in PATH) with `argv`, in this process's environment
-    /// with `environment` ("NAME=value", replacing any NAME) on top; the descriptor `inherit`, when not -1,
-    /// stays open in the program. False when it cannot be started.
+    /// with `environment` ("NAME=value", replacing any NAME) on top, with the default handling of SIGINT,
+    /// SIGTERM, SIGHUP and SIGQUIT and no signal blocked; the descriptor `inherit`, when not -1, stays open
+    /// in the program. False when it cannot be started.
     bool start(const std::vector<std::string>& argv, const std::vector<std::string>& environment = {},
                int inherit = -1);
     /// Waits up to `timeoutSeconds` for the program to end: its exit status, 128 + the signal's number

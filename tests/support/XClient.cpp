@@ -288,6 +288,11 @@ void XClient::sendDeleteWindow(XWindowId window) {
                       static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False)));
 }
 
+void XClient::destroyWindow(XWindowId window) {
+    XDestroyWindow(display_, window);
+    sync();
+}
+
 void XClient::poke(XWindowId window) {
     sendClientMessage(window, "QUORBEL_TEST_POKE", 0);
 }

@@ -83,6 +83,9 @@ public:
 
     /// Asks `window` to close as a window manager's close button does (WM_DELETE_WINDOW).
     void sendDeleteWindow(XWindowId window);
+    /// Destroys `window` from this connection, as a window manager's destroy (or `xdotool windowclose`)
+    /// does behind its owner's back.
+    void destroyWindow(XWindowId window);
     /// Resizes `window` as a window manager does.
     void resize(XWindowId window, int width, int height);
     /// Draws a filled rectangle of `rgb` into `window` behind its owner's back, then tells the owner the

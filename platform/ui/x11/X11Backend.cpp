@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -39,6 +40,22 @@ int reportXError(Display* display, XErrorEvent* error) {
     std::fprintf(stderr, "X error: %s (request %d.%d, resource 0x%lx)\n", text, error->request_code,
                  error->minor_code, error->resourceid);
     return 0;
+}
+
+/// The connections of the X11 back ends alive, whose loss the back end reports itself: Xlib's handler of a
+/// lost connection is process-wide, and may run on any thread for another connection (a test's own).
+std::atomic<Display*> ownDisplays[8];
+XIOErrorHandler otherDisplaysHandler = nullptr;
+
+/// Quiet for a connection of ours (its exit handler records the loss and returns, and the back end reports
+/// it); Xlib's own handling, which prints and ends the process, for any other.
+int handleLostConnection(Display* display) {
+    for (const auto& own : ownDisplays) {
+        if (own.load() == display) {
+            return 0;
+        }
+    }
+    return otherDisplaysHandler != nullptr ? otherDisplaysHandler(display) : 0;
 }
 
 /// Pixels for a length in points: the same rounding as the compositor's bitmaps, at least one pixel
@@ -164,6 +181,8 @@ public:
     /// and does not sleep before it has.
     void markDirty() override { owner_.redrawPending_ = true; }
     void close() override { destroyNative(); }
+    /// Another client destroyed the X window: its buffers go, and nothing refers to the window any more.
+    void nativeDestroyed() { destroyNative(false); }
 
     NSWindow& window() { return window_; }
     CGFloat density() const { return density_; }
@@ -190,7 +209,8 @@ private:
     Display* display() const { return owner_.display_; }
     const X11Backend::Atoms& atoms() const { return owner_.atoms_; }
     void createNative();
-    void destroyNative();
+    /// Releases the X window and its buffers; `destroyWindow` false when the window is already gone.
+    void destroyNative(bool destroyWindow = true);
     void applyTitle();
     void applyStyle();
     void place(CGRect rect);
@@ -292,24 +312,28 @@ void X11WindowBackend::createNative() {
     applyStyle();
 }
 
-void X11WindowBackend::destroyNative() {
+void X11WindowBackend::destroyNative(bool destroyWindow) {
     pixmapSurface_.reset();
     bitmap_.reset();
     if (xwindow_ == 0) {
         return;
     }
     Display* d = display();
-    if (pixmap_ != 0) {
+    // After the connection is lost Xlib only pretends to send; nothing is asked of it.
+    const bool connected = !owner_.lost_;
+    if (pixmap_ != 0 && connected) {
         XFreePixmap(d, pixmap_);
-        pixmap_ = 0;
     }
-    if (gc_ != nullptr) {
+    pixmap_ = 0;
+    if (gc_ != nullptr && connected) {
         XFreeGC(d, gc_);
-        gc_ = nullptr;
     }
+    gc_ = nullptr;
     owner_.windows_.erase(xwindow_);
-    XDestroyWindow(d, xwindow_);
-    XFlush(d);
+    if (destroyWindow && connected) {
+        XDestroyWindow(d, xwindow_);
+        XFlush(d);
+    }
     xwindow_ = 0;
     bufferWidth_ = bufferHeight_ = 0;
 }
@@ -464,10 +488,32 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string& error) {
         return nullptr;
     }
     XSetErrorHandler(reportXError);
+    if (const XIOErrorHandler previous = XSetIOErrorHandler(handleLostConnection);
+        previous != handleLostConnection) {
+        otherDisplaysHandler = previous;
+    }
     return std::unique_ptr<X11Backend>(new X11Backend(display, pixelDensityFromEnvironment()));
 }
 
-X11Backend::X11Backend(Display* display, CGFloat density) : display_(display), density_(density) {
+X11Backend::X11Backend(Display* display, CGFloat density)
+    : display_(display), displayName_(DisplayString(display)), density_(density) {
+    for (auto& own : ownDisplays) {
+        Display* none = nullptr;
+        if (own.compare_exchange_strong(none, display)) {
+            break;
+        }
+    }
+    // Called by Xlib, from inside whichever call found the connection gone, after the handler above.
+    // Returning (instead of Xlib's exit) leaves the connection dead: Xlib's later calls do nothing, except
+    // that reading an event that is not queued would crash, so the loop makes no X call from now on.
+    XSetIOErrorExitHandler(
+        display,
+        [](Display*, void* backend) {
+            auto* self = static_cast<X11Backend*>(backend);
+            self->lost_ = true;
+            self->stopped_ = true;
+        },
+        this);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME",   "_NET_WM_ICON_NAME",
                            "UTF8_STRING",  "_NET_WM_PID",      "_MOTIF_WM_HINTS"};
     Atom a[std::size(names)] = {};
@@ -486,6 +532,10 @@ X11Backend::~X11Backend() {
         window->close();
     }
     XCloseDisplay(display_);
+    for (auto& own : ownDisplays) {
+        Display* mine = display_;
+        own.compare_exchange_strong(mine, nullptr);
+    }
 }
 
 void X11Backend::setPixelDensity(CGFloat density) {
@@ -541,6 +591,14 @@ void X11Backend::handleEvent(XEvent& event) {
         break;
     case MapNotify:
         backend.mapped();
+        break;
+    case DestroyNotify:
+        // Another client destroyed the window (a window manager's destroy, `xdotool windowclose`): the
+        // window closes as if its close button had been used, but without asking.
+        if (event.xdestroywindow.window == backend.xwindow()) {
+            backend.nativeDestroyed();
+            window.close();
+        }
         break;
     case ButtonPress:
     case ButtonRelease: {
@@ -618,16 +676,22 @@ bool X11Backend::drawDirtyWindows() {
 }
 
 bool X11Backend::runOnce() {
+    if (lost_) {
+        return false;
+    }
     bool did = false;
     // The events that have arrived by now, not those that arrive while they are handled: the turn ends,
     // and draws, even under a stream of input.
-    for (int pending = XPending(display_); pending > 0 && !stopped_; --pending) {
+    for (int pending = XPending(display_); pending > 0 && !stopped_ && !lost_; --pending) {
         XEvent event;
         XNextEvent(display_, &event);
         handleEvent(event);
         did = true;
     }
     did = DispatchQueue::main().drain() > 0 || did;
+    if (lost_) {
+        return did;
+    }
     did = drawDirtyWindows() || did;
     XFlush(display_);
     return did;
@@ -636,6 +700,9 @@ bool X11Backend::runOnce() {
 int X11Backend::runUntilIdle() {
     int turns = 0;
     do {
+        if (lost_) {
+            break;
+        }
         XSync(display_, False);
     } while (runOnce() && ++turns < 100000);
     return turns;
@@ -643,12 +710,12 @@ int X11Backend::runUntilIdle() {
 
 void X11Backend::waitForWork() {
     DispatchQueue& queue = DispatchQueue::main();
-    if (redrawPending_ || !queue.prepareToSleep()) {
+    if (lost_ || redrawPending_ || !queue.prepareToSleep()) {
         return;
     }
     // XPending flushes the requests of the turn and reads what the server sent meanwhile: events that are
     // already read sit in Xlib's queue, where poll() cannot see them.
-    if (XPending(display_) == 0) {
+    if (XPending(display_) == 0 && !lost_) {
         const int wake = queue.wakeDescriptor();
         pollfd descriptors[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wake, POLLIN, 0}};
         // Without a wake descriptor a post can only be noticed by looking again now and then.
@@ -663,12 +730,16 @@ void X11Backend::run(NSApplication&) {
     stopped_ = false;
     for (;;) {
         runOnce();
-        if (stopped_) {
+        if (stopped_ || lost_) {
             break;
         }
         waitForWork();
     }
     stopped_ = false;
+    if (lost_) {
+        throw DisplayConnectionLost("lost the connection to the X display \"" + displayName_ +
+                                    "\": the server ended or closed the connection");
+    }
 }
 
 namespace {

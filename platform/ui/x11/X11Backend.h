@@ -16,7 +16,8 @@ class X11WindowBackend;
 /// to a server-side buffer with cairo-xlib, then to the window in one copy), X input turned into NSEvents
 /// for NSWindow::sendEvent, and a run loop that polls the X connection beside the main queue's wake
 /// descriptor. Registered under "x11", so NSApplication uses it unless a test or host installs another.
-/// One pixel per point unless QUORBEL_UI_SCALE asks for more. Main thread only.
+/// One pixel per point unless QUORBEL_UI_SCALE asks for more. A window that another client destroys is
+/// closed; a lost connection ends run() with DisplayConnectionLost instead of Xlib's exit. Main thread only.
 class X11Backend : public NSApplicationBackend {
 public:
     /// Connects to the display that DISPLAY names; null, with a readable message in `error`, when it
@@ -29,7 +30,7 @@ public:
     const char* name() const override { return "x11"; }
     std::unique_ptr<NSWindowBackend> createWindowBackend(NSWindow& window) override;
     /// Turns until stop(): sleeps in poll() on the X connection and the main queue's descriptor while
-    /// there is nothing to do.
+    /// there is nothing to do. Throws DisplayConnectionLost when the connection is lost.
     void run(NSApplication& application) override;
     void stop() override { stopped_ = true; }
     /// The default screen, in points.
@@ -39,13 +40,15 @@ public:
     void setPixelDensity(CGFloat density);
 
     /// One turn of the loop: the X events that have arrived, the main queue, then the drawing of each
-    /// visible window that needs it. Returns true when it did anything.
+    /// visible window that needs it. Returns true when it did anything; nothing once the connection is lost.
     bool runOnce();
     /// Waits for the server to have handled every request so far (its events for this client are queued
     /// then), then turns until a turn finds nothing to do. Returns the turns that did something.
     int runUntilIdle();
     /// The X window id of `window`, 0 while it has none (never shown, or closed).
     unsigned long nativeWindow(const NSWindow& window) const;
+    /// True once the connection to the server is lost; no X call is made from then on.
+    bool connectionLost() const { return lost_; }
 
 private:
     friend class X11WindowBackend;
@@ -64,9 +67,11 @@ private:
     };
 
     _XDisplay* display_;
+    std::string displayName_;
     Atoms atoms_;
     CGFloat density_;
     bool stopped_ = false;
+    bool lost_ = false;
     bool redrawPending_ = false;
     std::unordered_map<unsigned long, X11WindowBackend*> windows_;
     unsigned long lastServerTime_ = 0;

@@ -4,8 +4,13 @@
 #include "ui/NSMenu.h"
 #include "ui/NSWindow.h"
 #include "ui/OffscreenBackend.h"
+#include "ui/UIBackend.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
 
 using namespace platform;
 
@@ -89,4 +94,38 @@ TEST(NSWindow, ChangesAreDrawnOncePerTurn) {
     EXPECT_EQ(window->displayCount(), drawn + 1);
     EXPECT_EQ(backend.windowPixels(*window)->pixelAt(25, 25).blue, 230);
     window->close();
+}
+
+TEST(UIBackend, ScaleFromTheEnvironmentReadsPointDecimalsAndWarnsOutsideOneToFour) {
+    // In a locale whose decimal point is a comma, when one is installed (scripts/install-deps.sh makes one).
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            break;
+        }
+    }
+    struct Case {
+        const char* text;
+        CGFloat scale;
+        bool warns;
+    };
+    for (const Case& c :
+         {Case{"2.5", 2.5, false}, Case{"4", 4, false}, Case{"abc", 1, true}, Case{"2,5", 1, true},
+          Case{"0.5", 1, true}, Case{"9", 1, true}, Case{"nan", 1, true}}) {
+        setenv("QUORBEL_UI_SCALE", c.text, 1);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(pixelDensityFromEnvironment(), c.scale)
+            << c.text << " in " << std::setlocale(LC_NUMERIC, nullptr);
+        const std::string warning = ::testing::internal::GetCapturedStderr();
+        if (c.warns) {
+            EXPECT_NE(warning.find(std::string("warning: QUORBEL_UI_SCALE is '") + c.text +
+                                   "', not a number from 1 to 4"),
+                      std::string::npos)
+                << warning;
+        } else {
+            EXPECT_EQ(warning, "") << c.text;
+        }
+    }
+    unsetenv("QUORBEL_UI_SCALE");
+    std::setlocale(LC_ALL, previous.c_str());
 }

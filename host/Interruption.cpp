@@ -1,0 +1,128 @@
+#include "host/Interruption.h"
+
+#include "support/OutputFile.h"
+#include "ui/DispatchQueue.h"
+#include "ui/NSApplication.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <iterator>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace auhost {
+
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "read and written by the signal handler");
+std::atomic<int> firstSignal{0};
+std::atomic<bool> relaying{false};
+pid_t mainThread = 0;
+/// "auhost: stopped by SIGINT; WHAT\n" for each signal of kSignals; written only while the main thread
+/// blocks them, read only by the handler on the main thread. Never destroyed: a signal may come while
+/// the process ends.
+std::string* const messages = new std::string[std::size(kSignals)];
+
+/// Ends the process now: async-signal-safe calls only.
+[[noreturn]] void endNow(int signal) {
+    platform::support::OutputFile::removeTemporaries();
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        if (kSignals[i] == signal) {
+            [[maybe_unused]] const ssize_t written =
+                ::write(STDERR_FILENO, messages[i].data(), messages[i].size());
+        }
+    }
+    ::_exit(128 + signal);
+}
+
+void onSignal(int signal) {
+    const int savedErrno = errno;
+    if (::gettid() != mainThread) {
+        // The main thread blocks these signals while it changes what the handler reads: send it on there.
+        ::tgkill(::getpid(), mainThread, signal);
+    } else if (int none = 0; firstSignal.compare_exchange_strong(none, signal)) {
+        // Posting is lock-free and allocates nothing, so it may interrupt the main thread anywhere, even
+        // in a post or a drain of its own. A full queue leaves only the ending at once.
+        if (!relaying.load() ||
+            !platform::DispatchQueue::main().async([] { platform::NSApplication::shared().terminate(); })) {
+            endNow(signal);
+        }
+    }
+    errno = savedErrno;
+}
+
+/// These signals blocked in the calling thread for the scope's lifetime.
+class SignalsBlocked {
+public:
+    SignalsBlocked() noexcept {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int s : kSignals) {
+            sigaddset(&set, s);
+        }
+        pthread_sigmask(SIG_BLOCK, &set, &previous_);
+    }
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
+} // namespace
+
+void Interruption::install(const std::string& what) {
+    const SignalsBlocked blocked;
+    // A progress bar may hold the terminal's line: the message takes it over.
+    const std::string start = ::isatty(STDERR_FILENO) != 0 ? "\r\033[K" : "";
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        messages[i] =
+            start + "auhost: stopped by " + name(kSignals[i]) + (what.empty() ? "" : "; " + what) + "\n";
+    }
+    if (mainThread != 0) {
+        return;
+    }
+    mainThread = ::gettid();
+    for (const int s : kSignals) {
+        struct sigaction previous {};
+        if (::sigaction(s, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) {
+            continue;
+        }
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (const int other : kSignals) {
+            sigaddset(&action.sa_mask, other);
+        }
+        ::sigaction(s, &action, nullptr);
+    }
+}
+
+void Interruption::relayToRunLoop(bool relay) {
+    relaying.store(relay);
+}
+
+int Interruption::caught() noexcept {
+    return firstSignal.load();
+}
+
+std::string Interruption::name(int signal) {
+    switch (signal) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "signal " + std::to_string(signal);
+    }
+}
+
+} // namespace auhost
