@@ -1,6 +1,7 @@
 #include "host/Interruption.h"
 
 #include "support/OutputFile.h"
+#include "support/SignalsBlocked.h"
 #include "ui/DispatchQueue.h"
 #include "ui/NSApplication.h"
 
@@ -55,29 +56,10 @@ void onSignal(int signal) {
     errno = savedErrno;
 }
 
-/// These signals blocked in the calling thread for the scope's lifetime.
-class SignalsBlocked {
-public:
-    SignalsBlocked() noexcept {
-        sigset_t set;
-        sigemptyset(&set);
-        for (const int s : kSignals) {
-            sigaddset(&set, s);
-        }
-        pthread_sigmask(SIG_BLOCK, &set, &previous_);
-    }
-    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-private:
-    sigset_t previous_;
-};
-
 } // namespace
 
 void Interruption::install(const std::string& what) {
-    const SignalsBlocked blocked;
+    const platform::support::SignalsBlocked blocked;
     // A progress bar may hold the terminal's line: the message takes it over.
     const std::string start = ::isatty(STDERR_FILENO) != 0 ? "\r\033[K" : "";
     for (std::size_t i = 0; i < std::size(kSignals); ++i) {

@@ -1,5 +1,7 @@
 #include "support/OutputFile.h"
 
+#include "support/SignalsBlocked.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -76,23 +78,6 @@ struct TemporarySlot {
 static_assert(std::atomic<bool>::is_always_lock_free, "read from signal handlers");
 constexpr int kTemporarySlots = 16;
 TemporarySlot temporarySlots[kTemporarySlots];
-
-/// Every signal blocked in the calling thread for the scope's lifetime: a handler that removes the
-/// temporaries never runs between a temporary's creation (or removal) and its entry in the slots.
-class SignalsBlocked {
-public:
-    SignalsBlocked() noexcept {
-        sigset_t all;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &previous_);
-    }
-    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-private:
-    sigset_t previous_;
-};
 
 mode_t newFileMode() {
     const mode_t mask = ::umask(0);
