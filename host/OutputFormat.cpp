@@ -54,11 +54,21 @@ std::string knownExtensions() {
     return list;
 }
 
-OutputFormat chooseOutputFormat(const std::string& path, int subtype, int channels, int sampleRate,
-                                bool hasChannelMap, int fallbackContainer) {
+std::string lowercaseExtension(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
+std::string unknownExtensionReason(const std::string& extension) {
+    return extension.empty() ? std::string("its name has no extension")
+                             : "unknown extension '" + extension + "'";
+}
+
+OutputFormat chooseOutputFormat(const std::string& path, int subtype, int channels, int sampleRate,
+                                bool hasChannelMap, int fallbackContainer) {
+    const std::string extension = lowercaseExtension(path);
     int major = 0;
     int usual = SF_FORMAT_PCM_24;
     if (extension.empty() && fallbackContainer != 0) {
@@ -77,9 +87,7 @@ OutputFormat chooseOutputFormat(const std::string& path, int subtype, int channe
         }
     }
     if (major == 0) {
-        throw std::runtime_error("cannot write '" + path + "': " +
-                                 (extension.empty() ? std::string("its name has no extension")
-                                                    : "unknown extension '" + extension + "'") +
+        throw std::runtime_error("cannot write '" + path + "': " + unknownExtensionReason(extension) +
                                  " to choose the file format by; auhost writes " + knownExtensions());
     }
     if (major == SF_FORMAT_WAV && hasChannelMap) {

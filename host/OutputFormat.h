@@ -14,6 +14,12 @@ struct OutputFormat {
 /// The extensions auhost writes, comma-separated, for messages.
 std::string knownExtensions();
 
+/// The extension of `path` in lower case, with its dot (".wav"); empty when the name has none.
+std::string lowercaseExtension(const std::string& path);
+/// Why `extension` (from lowercaseExtension) names no format auhost writes, for messages: "its name has no
+/// extension" or "unknown extension '.x'".
+std::string unknownExtensionReason(const std::string& extension);
+
 /// Chooses the format of `path`. The container follows the extension (any case); a name without one
 /// takes `fallbackContainer` when that is not 0. The sample format is `subtype` where the container holds
 /// it at `channels` and `sampleRate`, else the container's usual one (24-bit for the lossless ones). A

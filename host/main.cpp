@@ -340,13 +340,9 @@ static int runCommand(int argc, char** argv) {
         if (panelOut.empty()) {
             return usageError("panel: OUT is empty; it takes the name of the PNG file to write");
         }
-        std::string extension = std::filesystem::path(panelOut).extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (extension != ".png") {
-            std::cerr << "auhost: error: cannot write '" << panelOut << "': "
-                      << (extension.empty() ? std::string("its name has no extension")
-                                            : "unknown extension '" + extension + "'")
+        if (const std::string extension = auhost::lowercaseExtension(panelOut); extension != ".png") {
+            std::cerr << "auhost: error: cannot write '" << panelOut
+                      << "': " << auhost::unknownExtensionReason(extension)
                       << "; panel writes PNG files only (.png)\n";
             return 1;
         }

@@ -47,8 +47,6 @@ public:
     int runUntilIdle();
     /// The X window id of `window`, 0 while it has none (never shown, or closed).
     unsigned long nativeWindow(const NSWindow& window) const;
-    /// True once the connection to the server is lost; no X call is made from then on.
-    bool connectionLost() const { return lost_; }
 
 private:
     friend class X11WindowBackend;
@@ -71,7 +69,7 @@ private:
     Atoms atoms_;
     CGFloat density_;
     bool stopped_ = false;
-    bool lost_ = false;
+    bool lost_ = false; ///< the connection to the server is gone: no X call is made from then on
     bool redrawPending_ = false;
     std::unordered_map<unsigned long, X11WindowBackend*> windows_;
     unsigned long lastServerTime_ = 0;
