@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -386,7 +387,7 @@ void QuorbelAUViewControllerMac::updateControlsFromParameters() {
     const auto parameter = [&unit](AUParameterAddress address) { return parameterOf(unit.get(), address); };
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
         // A knob that moves calls back (knobChanged), which sets its parameter to the clamped value when
-        // that differs from the value read here.
+        // that differs from the value read here and the parameter still holds the value read.
         if (AURotaryControl* knob = (this->*kKnobs[address].property).get()) {
             const AUParameter* p = parameter(address);
             const AUValue value = p != nullptr ? p->value() : 0;
@@ -411,15 +412,26 @@ void QuorbelAUViewControllerMac::knobChanged(AURotaryControl* knob) {
     for (std::size_t address = 0; address < kKnobs.size(); ++address) {
         const auto& candidate = this->*kKnobs[address].property;
         if (candidate && candidate.get() == knob) {
+            const bool refreshed = knobRefresh_ && knobRefresh_->knob == knob;
             // A refresh moved the knob to the value it read: the parameter holds that value, or a newer one
             // set by another thread since, which setting it would undo.
-            if (knobRefresh_ && knobRefresh_->knob == knob && knobRefresh_->value == knob->value()) {
+            if (refreshed && knobRefresh_->value == knob->value()) {
                 return;
             }
             const auto unit = currentAudioUnit();
-            if (AUParameter* p = parameterOf(unit.get(), address)) {
-                p->setValue(knob->value()); // no originator: this controller's observer hears it too
+            AUParameter* p = parameterOf(unit.get(), address);
+            if (p == nullptr) {
+                return;
             }
+            // A refresh clamped the value it read to a bound: the bound replaces that value only (the same
+            // bits, so that a NaN read counts as still held), never a newer one that another thread set since
+            // the read. Checked just before the set; a value set between the check and the set is still
+            // replaced, as the parameter offers no compare-and-set.
+            if (refreshed && std::bit_cast<std::uint32_t>(p->value()) !=
+                                 std::bit_cast<std::uint32_t>(knobRefresh_->value)) {
+                return;
+            }
+            p->setValue(knob->value()); // no originator: this controller's observer hears it too
             return;
         }
     }

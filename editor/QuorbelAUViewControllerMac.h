@@ -88,11 +88,13 @@ public:
     virtual void connectParameterObserver();
     /// Copies the ten parameter values into the controls: each knob through its value setter (clamped), the
     /// filter, fail and bypass buttons' states. A knob that moves sets its parameter only when clamping
-    /// changed the value read (to the bound); setting the value read would undo a change that another thread
-    /// made since the read. Controls not built yet are skipped.
+    /// changed the value read (to the bound), and only while the parameter still holds the value read;
+    /// setting the value read, or the bound over a newer value, would undo a change that another thread made
+    /// since the read. Controls not built yet are skipped.
     virtual void updateControlsFromParameters();
     /// Sets the parameter of `knob` (addresses 0 to 6 in knob order) to the knob's value; during a refresh,
-    /// not when that is the value the refresh has just read.
+    /// not when that is the value the refresh has just read, nor when the parameter no longer holds that
+    /// value (checked just before setting).
     virtual void knobChanged(AURotaryControl* knob);
     /// Turns the sender on and the two other filter buttons off, and sets the filter mode (0, 1 or 2).
     virtual void filterChanged(platform::NSButton* sender);

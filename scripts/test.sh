@@ -45,7 +45,7 @@ if [ "$mode" = tsan ]; then
     tsanTests -L '^validation_tests$' -R 'Threads\.'
     tsanTests -L '^ui_tests$' -R 'DispatchQueue\.'
     tsanTests -L '^x11_tests$' -R 'X11Window\.(APostFromAnotherThread|CloseButton)|X11Program\.'
-    tsanTests -L '^editor_tests$' -R 'Panel\.(ValuesSetOnAnotherThread|TheLastValueOfABurst|ASecondUnitMadeOnAnotherThread)'
+    tsanTests -L '^editor_tests$' -R 'Panel\.(ValuesSetOnAnotherThread|TheLastValueOfABurst|AValueSetOnAnotherThread|ASecondUnitMadeOnAnotherThread)'
     exit 0
 fi
 

@@ -98,12 +98,14 @@ TEST_F(Knob, FiftyPointDragTurnsTheCapByTheDiagonalProjection) {
     }
 }
 
-// The feed knob's range (1 to 20) at 5: 32 points to the right give 8.07908249 only when the angle is summed
-// in 32-bit arithmetic (in 64-bit, 8.07908154); 23 points give 7.21309042.
+// The feed knob's range (1 to 20) at 5, dragged to the right: 32 points give 8.07908249 and 23 points
+// 7.21309042 (pi itself as the divisor gives 8.07908154 at 32 points); 26 points give 7.50175476 only when
+// the angle is summed in 32-bit arithmetic, which a 64-bit sum of the same terms misses.
 TEST_F(Knob, DragSumsTheAngleInSinglePrecision) {
     knob->lowerBound = 1;
     knob->upperBound = 20;
-    for (const auto& [right, value] : {std::pair{32.0, 8.07908249f}, std::pair{23.0, 7.21309042f}}) {
+    for (const auto& [right, value] :
+         {std::pair{32.0, 8.07908249f}, std::pair{23.0, 7.21309042f}, std::pair{26.0, 7.50175476f}}) {
         knob->setValue(5);
         backend->drag(*knob, {50, 50}, {50 + right, 50});
         EXPECT_EQ(knob->value(), value) << right;

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <thread>
 
@@ -29,14 +30,21 @@ std::shared_ptr<CGImage> bitmap(const std::shared_ptr<NSImage>& image) {
     return image->CGImageForProposedRect(nullptr, nullptr, nullptr);
 }
 
-/// The view controller, counting its refreshes.
+/// The view controller, counting its refreshes; runs beforeKnobChanged, when set, as a knob calls back.
 class CountingController : public QuorbelAUViewControllerMac {
 public:
     void updateControlsFromParameters() override {
         ++refreshes;
         QuorbelAUViewControllerMac::updateControlsFromParameters();
     }
+    void knobChanged(AURotaryControl* knob) override {
+        if (beforeKnobChanged) {
+            beforeKnobChanged();
+        }
+        QuorbelAUViewControllerMac::knobChanged(knob);
+    }
     int refreshes = 0;
+    std::function<void()> beforeKnobChanged;
 };
 
 /// A controller with its unit, shown in a window of its preferred size, the main queue drained.
@@ -390,6 +398,35 @@ TEST_F(Panel, TheLastValueOfABurstSetOnAnotherThreadStays) {
         EXPECT_EQ(parameter(2).value(), 777) << "run " << run;
         EXPECT_EQ(controller->toneKnob->value(), 777) << "run " << run;
     }
+}
+
+// A host thread sets feed to 7 after a refresh has read 25 and while it moves the knob to its bound, 20,
+// before the knob sets its parameter: the bound must not replace the newer value (run under ThreadSanitizer
+// too).
+TEST_F(Panel, AValueSetOnAnotherThreadWhileARefreshClampsTheKnobStays) {
+    hostSets(1, 10); // feed: the knob spans 1 to 20
+    std::atomic<bool> clamping{false};
+    std::atomic<bool> set{false};
+    std::thread host([&] {
+        while (!clamping) {
+            std::this_thread::yield();
+        }
+        parameter(1).setValue(7);
+        set = true;
+    });
+    controller->beforeKnobChanged = [&] {
+        clamping = true;
+        while (!set) {
+            std::this_thread::yield();
+        }
+    };
+    hostSets(1, 25);
+    clamping = true; // lets the host thread end even if no knob called back
+    host.join();
+    controller->beforeKnobChanged = nullptr;
+    settle();
+    EXPECT_EQ(parameter(1).value(), 7);
+    EXPECT_EQ(controller->feedKnob->value(), 7);
 }
 
 // Without a window, as a host may drive it: the connection queued by the factory runs before the view
