@@ -20,8 +20,12 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
               "read and written by the signal handler");
+using FirstSignal = Interruption::FirstSignal;
+static_assert(std::atomic<FirstSignal>::is_always_lock_free, "read by the signal handler");
 std::atomic<int> firstSignal{0};
-std::atomic<bool> relaying{false};
+std::atomic<FirstSignal> firstSignalDoes{FirstSignal::endsAuhost};
+/// Set by the work item that the first signal posts, on the main thread.
+int runLoopEndedBy = 0;
 pid_t mainThread = 0;
 /// "auhost: stopped by SIGINT; WHAT\n" for each signal of kSignals; written only while the main thread
 /// blocks them, read only by the handler on the main thread. Never destroyed: a signal may come while
@@ -46,12 +50,24 @@ void onSignal(int signal) {
         // The main thread blocks these signals while it changes what the handler reads: send it on there.
         ::tgkill(::getpid(), mainThread, signal);
     } else if (int none = 0; firstSignal.compare_exchange_strong(none, signal)) {
-        // Posting is lock-free and allocates nothing, so it may interrupt the main thread anywhere, even
-        // in a post or a drain of its own. A full queue leaves only the ending at once.
-        if (!relaying.load() ||
-            !platform::DispatchQueue::main().async([] { platform::NSApplication::shared().terminate(); })) {
+        switch (firstSignalDoes.load()) {
+        case FirstSignal::endsAuhost:
             endNow(signal);
+        case FirstSignal::endsRunLoop:
+            // Posting is lock-free and allocates nothing, so it may interrupt the main thread anywhere, even
+            // in a post or a drain of its own. A full queue leaves only the ending at once.
+            if (!platform::DispatchQueue::main().async([] {
+                    runLoopEndedBy = firstSignal.load();
+                    platform::NSApplication::shared().terminate();
+                })) {
+                endNow(signal);
+            }
+            break;
+        case FirstSignal::isRecorded:
+            break;
         }
+    } else if (signal != SIGHUP) {
+        endNow(signal);
     }
     errno = savedErrno;
 }
@@ -86,12 +102,16 @@ void Interruption::install(const std::string& what) {
     }
 }
 
-void Interruption::relayToRunLoop(bool relay) {
-    relaying.store(relay);
+void Interruption::setFirstSignal(FirstSignal what) {
+    firstSignalDoes.store(what);
 }
 
 int Interruption::caught() noexcept {
     return firstSignal.load();
+}
+
+int Interruption::endedRunLoop() noexcept {
+    return runLoopEndedBy;
 }
 
 std::string Interruption::name(int signal) {

@@ -410,20 +410,23 @@ static int runCommand(int argc, char** argv) {
             // SIGTERM and SIGHUP end the session as a close does, SIGINT without saving; a lost display
             // ends it too, and the state in memory is saved all the same.
             std::string lostDisplay;
-            auhost::Interruption::relayToRunLoop(true);
+            auhost::Interruption::setFirstSignal(auhost::Interruption::FirstSignal::endsRunLoop);
             try {
                 auhost::runEditorWindow(editorOf(loader), loader.effect().name, windowSize);
             } catch (const platform::DisplayConnectionLost& e) {
                 lostDisplay = e.what();
             }
-            auhost::Interruption::relayToRunLoop(false);
-            const int signal = auhost::Interruption::caught();
+            // The session has ended, and the way it ended decides the status: a first signal that comes
+            // from now on never cuts the save short (a second one still ends auhost at once).
+            auhost::Interruption::setFirstSignal(auhost::Interruption::FirstSignal::isRecorded);
+            const int signal = auhost::Interruption::endedRunLoop();
             if (signal == SIGINT) {
                 std::cerr << "auhost: stopped by SIGINT" << (notSaved.empty() ? "" : "; " + notSaved) << "\n";
                 return 128 + signal;
             }
             if (stateFile) {
                 stateFile->writeAll(auhost::stateText(*unit));
+                auhost::Interruption::install("the effect's state was saved to '" + saveState + "'");
                 std::cout << "saved the effect's state to '" << saveState << "'\n";
             }
             if (!lostDisplay.empty()) {

@@ -9,7 +9,10 @@
 #include "support/XvfbServer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -19,6 +22,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace quorbel::test;
@@ -241,4 +245,92 @@ TEST_F(AuhostEditEnding, ALostDisplaySavesTheStateAndFails) {
         << auhost.output();
     EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
     EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+}
+
+TEST_F(AuhostEditEnding, ASignalAsTheWindowClosesNeverCutsTheSaveShort) {
+    // A script closes the window and then stops auhost, or the session logs out: the signal comes just
+    // before the close is handled (it ends the session: status 143), or while the state is saved (the close
+    // ended it: status 0). Either way the state is saved whole.
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    XClient user(server.displayName());
+    ASSERT_TRUE(user.ok());
+    for (int i = 0; i < 20; ++i) {
+        const auto delay = std::chrono::microseconds(i * 250);
+        fs::remove(state);
+        const XWindowId window =
+            start({"--set", "mix=0.3", "--save-state", state.string()}, server.displayName(), user);
+        ASSERT_NE(window, 0u) << auhost.output();
+        user.destroyWindow(window);
+        std::this_thread::sleep_for(delay);
+        ASSERT_TRUE(auhost.running());
+        kill(auhost.pid(), SIGTERM);
+        const int status = auhost.wait(20);
+        EXPECT_TRUE(status == 0 || status == 128 + SIGTERM) << status << ", " << auhost.output();
+        EXPECT_EQ(saved("mix"), 0.3f) << delay.count() << " us: " << auhost.output();
+        EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
+    }
+}
+
+TEST_F(AuhostEditEnding, ASignalWaitsForTheSaveAndASecondEndsItAtOnce) {
+    // F is a FIFO: the save waits there for a reader, as on a hung network folder.
+    XvfbServer& server = XvfbServer::shared();
+    ASSERT_TRUE(server.running()) << server.error();
+    XClient user(server.displayName());
+    ASSERT_TRUE(user.ok());
+    const fs::path fifo = dir.path() / "state.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const auto proc = [&](const std::string& file) { return "/proc/" + std::to_string(auhost.pid()) + file; };
+    const auto saving = [&] {
+        return eventually([&] {
+            std::ifstream in(proc("/syscall"));
+            std::string number;
+            in >> number;
+            return number == std::to_string(SYS_openat);
+        });
+    };
+    // Once none is pending, its handler has run (the main thread, which waits in open(), takes them).
+    const auto handled = [&] {
+        return eventually([&] {
+            std::ifstream in(proc("/status"));
+            std::string line;
+            int clear = 0;
+            while (std::getline(in, line)) {
+                clear += (line.rfind("SigPnd:", 0) == 0 || line.rfind("ShdPnd:", 0) == 0) &&
+                         line.find_first_not_of("0", line.find_first_not_of(" \t", 7)) == std::string::npos;
+            }
+            return clear == 2;
+        });
+    };
+
+    // Even a Ctrl-C, once the window has closed: the save goes on, and the close decides the status.
+    const XWindowId window =
+        start({"--set", "mix=0.3", "--save-state", fifo.string()}, server.displayName(), user);
+    ASSERT_NE(window, 0u) << auhost.output();
+    user.destroyWindow(window);
+    ASSERT_TRUE(saving()) << auhost.output();
+    ASSERT_TRUE(auhost.running());
+    kill(auhost.pid(), SIGINT);
+    ASSERT_TRUE(handled());
+    ASSERT_EQ(auhost.wait(0.2), -1) << auhost.output(); // still waiting for a reader: read it
+    const auto values = savedParameters(fifo);
+    ASSERT_TRUE(values) << auhost.output();
+    EXPECT_EQ(values->at("mix"), 0.3f);
+    EXPECT_EQ(auhost.wait(20), 0) << auhost.output();
+
+    // A SIGTERM ends the session, the save waits; a SIGHUP (sent with a SIGTERM as a session ends) is no
+    // second request, a SIGINT is. Pending together, the lower number comes first: SIGHUP, then SIGINT.
+    ASSERT_NE(start({"--set", "mix=0.3", "--save-state", fifo.string()}, server.displayName(), user), 0u)
+        << auhost.output();
+    kill(auhost.pid(), SIGTERM);
+    ASSERT_TRUE(saving()) << auhost.output();
+    ASSERT_TRUE(auhost.running());
+    kill(auhost.pid(), SIGHUP);
+    kill(auhost.pid(), SIGINT);
+    EXPECT_EQ(auhost.wait(20), 128 + SIGINT) << auhost.output();
+    EXPECT_NE(auhost.output().find("auhost: stopped by SIGINT; the effect's state was not saved to '" +
+                                   fifo.string() + "'"),
+              std::string::npos)
+        << auhost.output();
+    EXPECT_EQ(files(), std::vector<std::string>{"state.fifo"});
 }

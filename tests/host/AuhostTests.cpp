@@ -23,6 +23,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -485,6 +486,49 @@ TEST_F(Auhost, BadInputFailsWithAMessageAndLeavesNoFile) {
     expectNoTemporaryIn(dir_);
 }
 
+/// `auhost render IN OUT --block-size 1 --save-state STATE`, started as from a shell in the foreground
+/// whatever the test's own settings (SIGHUP ignored as under nohup when `hangUpIgnored`), stderr in `err`;
+/// waits until it writes (its hidden temporary file beside OUT): its process, and false if it ended first.
+std::pair<pid_t, bool> startRenderAndWaitUntilItWrites(const fs::path& dir, const std::string& in,
+                                                       const std::string& out, const std::string& state,
+                                                       const std::string& err, bool hangUpIgnored) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        struct sigaction defaults {};
+        defaults.sa_handler = SIG_DFL;
+        for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
+            ::sigaction(s, &defaults, nullptr);
+        }
+        if (hangUpIgnored) {
+            struct sigaction ignored {};
+            ignored.sa_handler = SIG_IGN;
+            ::sigaction(SIGHUP, &ignored, nullptr);
+        }
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int nullFd = ::open("/dev/null", O_WRONLY);
+        ::dup2(errFd, STDERR_FILENO);
+        ::dup2(nullFd, STDOUT_FILENO);
+        ::execl(AUHOST_PATH, AUHOST_PATH, "render", in.c_str(), out.c_str(), "--block-size", "1",
+                "--save-state", state.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string temporary = "." + fs::path(out).filename().string() + ".";
+    for (int i = 0; i < 6000; ++i) {
+        siginfo_t ended{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            ended.si_pid != 0) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (const auto& e : fs::directory_iterator(dir)) {
+            if (e.path().filename().string().rfind(temporary, 0) == 0) {
+                return {pid, true};
+            }
+        }
+    }
+    return {pid, false};
+}
+
 TEST_F(Auhost, ASignalStopsARenderAndLeavesNoTemporaryFile) {
     // 20 s rendered a frame per call: seconds of work, time to interrupt it.
     const std::string in = writeInput("in.wav", 20 * 44100, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
@@ -493,33 +537,10 @@ TEST_F(Auhost, ASignalStopsARenderAndLeavesNoTemporaryFile) {
     const std::string err = path("stderr.txt");
     for (const auto& [signal, name] :
          {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}}) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            // As from a shell in the foreground, whatever the test's own settings.
-            struct sigaction defaults {};
-            defaults.sa_handler = SIG_DFL;
-            for (const int s : {SIGINT, SIGTERM, SIGHUP}) {
-                ::sigaction(s, &defaults, nullptr);
-            }
-            const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int nullFd = ::open("/dev/null", O_WRONLY);
-            ::dup2(errFd, STDERR_FILENO);
-            ::dup2(nullFd, STDOUT_FILENO);
-            ::execl(AUHOST_PATH, AUHOST_PATH, "render", in.c_str(), out.c_str(), "--block-size", "1",
-                    "--save-state", state.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        // Interrupted once it writes (its hidden temporary file beside OUT).
-        int status = 0;
-        bool writing = false;
-        for (int i = 0; i < 6000 && !writing && ::waitpid(pid, &status, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            for (const auto& f : files(dir_)) {
-                writing = writing || f.string().rfind(".out.wav.", 0) == 0;
-            }
-        }
+        const auto [pid, writing] = startRenderAndWaitUntilItWrites(dir_, in, out, state, err, false);
         ASSERT_TRUE(writing) << name << ": " << slurp(err);
         ::kill(pid, signal);
+        int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal)
             << name << ", status " << status;
@@ -530,6 +551,24 @@ TEST_F(Auhost, ASignalStopsARenderAndLeavesNoTemporaryFile) {
         EXPECT_FALSE(fs::exists(state)) << name;
         expectNoTemporaryIn(dir_);
     }
+}
+
+TEST_F(Auhost, ASighupIgnoredAtTheStartStaysIgnored) {
+    // As under nohup: the hang-up comes while it renders, and the render goes on to the end.
+    const std::int64_t frames = 20 * 44100;
+    const std::string in = writeInput("in.wav", frames, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::string out = path("out.wav");
+    const std::string state = path("state.plist");
+    const std::string err = path("stderr.txt");
+    const auto [pid, writing] = startRenderAndWaitUntilItWrites(dir_, in, out, state, err, true);
+    ASSERT_TRUE(writing) << slurp(err);
+    ::kill(pid, SIGHUP);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ": " << slurp(err);
+    EXPECT_EQ(readSound(out).frames(), frames + 16384 + 44100) << "the input, the latency and the tail";
+    EXPECT_TRUE(fs::exists(state));
+    expectNoTemporaryIn(dir_);
 }
 
 TEST_F(Auhost, UsageErrorsExitWithTwoAndHelpWithZero) {
