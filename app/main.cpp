@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "ui/NSApplication.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
             std::printf("Usage: %s\nShows the Quorbel window; close it or press Ctrl+Q to quit.\n", argv[0]);
             return 0;
         }
-        std::fprintf(stderr, "%s: unknown argument '%s' (try --help)\n", argv[0], argv[i]);
+        std::fprintf(stderr, "%s: unknown argument '%s' (try --help)\n", program_invocation_short_name,
+                     argv[i]);
         return 2;
     }
     try {
@@ -33,7 +35,8 @@ int main(int argc, char** argv) {
         app->setActivationPolicy(platform::NSApplicationActivationPolicyRegular);
         app->run();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
+        // The prefix of the platform's warnings too: the program's name, not the path it was started by.
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, e.what());
         return 1;
     }
     return 0;

@@ -45,12 +45,24 @@ bool logSaysTruncated(const std::string& log) {
     return false;
 }
 
+/// Why the last sf_open failed. The library words a failed system call "System error : REASON."; the
+/// reason alone is what auhost's messages give ("No such file or directory").
+std::string openError() {
+    std::string why = sf_strerror(nullptr);
+    const std::string system = "System error : ";
+    if (sf_error(nullptr) == SF_ERR_SYSTEM && why.rfind(system, 0) == 0 && why.size() > system.size() + 1 &&
+        why.back() == '.') {
+        why = why.substr(system.size(), why.size() - system.size() - 1);
+    }
+    return why;
+}
+
 } // namespace
 
 AudioReader::AudioReader(std::string path) : path_(std::move(path)) {
     file_.reset(sf_open(path_.c_str(), SFM_READ, &info_));
     if (!file_) {
-        throw std::runtime_error("cannot read '" + path_ + "': " + sf_strerror(nullptr));
+        throw std::runtime_error("cannot read '" + path_ + "': " + openError());
     }
     if (info_.channels < 1 || info_.samplerate < 1) {
         throw std::runtime_error("cannot read '" + path_ + "': it has no usable channels or sample rate");

@@ -28,6 +28,11 @@ namespace {
     throw std::runtime_error(message);
 }
 
+/// A command-line value that the unit does not take.
+[[noreturn]] void failUsage(const std::string& message) {
+    throw UsageError(message);
+}
+
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -58,8 +63,8 @@ std::string acceptedTexts(const AUParameter& p) {
 AUValue valueOfText(const AUParameter& p, const std::string& text) {
     const std::string key = lower(text);
     const auto refuse = [&](const std::string& why) {
-        fail("--set " + p.identifier() + "=" + text + ": " + why + "; " + p.identifier() + " takes " +
-             acceptedTexts(p));
+        failUsage("--set " + p.identifier() + "=" + text + ": " + why + "; " + p.identifier() + " takes " +
+                  acceptedTexts(p));
     };
     if (p.unit() == kAudioUnitParameterUnit_Boolean) {
         for (const char* on : {"on", "1", "true", "yes"}) {
@@ -110,7 +115,7 @@ AUParameter& parameterNamed(const AUAudioUnit& unit, const std::string& identifi
             valid += (valid.empty() ? "" : ", ") + p->identifier();
         }
     }
-    fail("unknown parameter '" + identifier + "' (valid: " + valid + ")");
+    failUsage("unknown parameter '" + identifier + "' (valid: " + valid + ")");
 }
 
 std::shared_ptr<AUAudioUnitPreset> findPreset(const AUAudioUnit& unit, const std::string& wanted) {
@@ -126,7 +131,7 @@ std::shared_ptr<AUAudioUnitPreset> findPreset(const AUAudioUnit& unit, const std
     for (const auto& preset : presets) {
         valid += "\n  " + std::to_string(preset->number()) + "  " + preset->name();
     }
-    fail("unknown preset '" + wanted + "'; the factory presets are:" + valid);
+    failUsage("unknown preset '" + wanted + "'; the factory presets are:" + valid);
 }
 
 std::string fourCC(OSType code) {
@@ -284,8 +289,18 @@ void printBusses(std::ostream& out, const char* what, const std::shared_ptr<AUAu
 
 } // namespace
 
+void checkSettings(const AUAudioUnit& unit, const UnitSettings& settings) {
+    if (settings.preset) {
+        findPreset(unit, *settings.preset);
+    }
+    for (const auto& [identifier, text] : settings.values) {
+        valueOfText(parameterNamed(unit, identifier), text);
+    }
+}
+
 void applySettings(AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report,
                    std::ostream& warnings) {
+    checkSettings(unit, settings);
     if (settings.preset) {
         unit.setCurrentPreset(findPreset(unit, *settings.preset));
     }
@@ -394,8 +409,9 @@ std::int64_t renderThrough(AUAudioUnit& unit, AudioSource& source, AudioSink& si
     const double rate = source.sampleRate();
     NSError error;
     if (!(*inBusses)[0]->setFormat(AVAudioFormat(rate, channels), &error)) {
-        fail("the effect does not take " + std::to_string(channels) + " channels at " +
-             std::to_string(static_cast<long>(rate)) + " Hz: " + error.localizedDescription());
+        fail("the effect does not take " + std::to_string(channels) +
+             (channels == 1 ? " channel" : " channels") + " at " + std::to_string(static_cast<long>(rate)) +
+             " Hz: " + error.localizedDescription());
     }
     if (!unit.setMaximumFramesToRender(options.blockSize)) {
         fail("the effect refused a block size of " + std::to_string(options.blockSize));

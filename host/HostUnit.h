@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,10 +22,22 @@ struct UnitSettings {
     std::vector<std::pair<std::string, std::string>> values; ///< identifier = value text
 };
 
-/// Applies `settings` to `unit`, reporting to `report` what a loaded state changed and to `warnings` a
-/// state saved by another effect. Throws std::runtime_error for an unknown preset or parameter, a value
-/// text the parameter does not accept or that lies outside its range, and a state file that cannot be
-/// read or whose "QuorbelParams" entry is missing or unusable (naming the key and value at fault).
+/// A command line that auhost cannot take, found before any work is done: exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Checks, without changing `unit`, that its factory presets hold `settings.preset` and its parameters
+/// take every one of `settings.values`. Throws UsageError for an unknown preset or parameter and for a
+/// value text that the parameter does not accept or that lies outside its range. Reads no file.
+void checkSettings(const platform::AUAudioUnit& unit, const UnitSettings& settings);
+
+/// Applies `settings` to `unit` after checkSettings (so that nothing is read or changed when a preset or
+/// a value is wrong), reporting to `report` what a loaded state changed and to `warnings` a state saved
+/// by another effect. Throws UsageError as checkSettings does, and std::runtime_error for a state file
+/// that cannot be read or whose "QuorbelParams" entry is missing or unusable (naming the key and value
+/// at fault).
 void applySettings(platform::AUAudioUnit& unit, const UnitSettings& settings, std::ostream& report,
                    std::ostream& warnings);
 

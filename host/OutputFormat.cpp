@@ -61,6 +61,12 @@ std::string lowercaseExtension(const std::string& path) {
     return extension;
 }
 
+bool writesExtension(const std::string& extension) {
+    return !extension.empty() &&
+           std::any_of(std::begin(kContainers), std::end(kContainers),
+                       [&](const Container& c) { return extension.substr(1) == c.extension; });
+}
+
 std::string unknownExtensionReason(const std::string& extension) {
     return extension.empty() ? std::string("its name has no extension")
                              : "unknown extension '" + extension + "'";
@@ -115,7 +121,8 @@ OutputFormat chooseOutputFormat(const std::string& path, int subtype, int channe
         }
     }
     throw std::runtime_error("cannot write '" + path + "': its file format cannot hold " +
-                             std::to_string(channels) + " channels at " + std::to_string(sampleRate) + " Hz");
+                             std::to_string(channels) + (channels == 1 ? " channel" : " channels") + " at " +
+                             std::to_string(sampleRate) + " Hz");
 }
 
 } // namespace auhost

@@ -16,6 +16,8 @@ std::string knownExtensions();
 
 /// The extension of `path` in lower case, with its dot (".wav"); empty when the name has none.
 std::string lowercaseExtension(const std::string& path);
+/// Whether `extension` (from lowercaseExtension) names a format auhost writes.
+bool writesExtension(const std::string& extension);
 /// Why `extension` (from lowercaseExtension) names no format auhost writes, for messages: "its name has no
 /// extension" or "unknown extension '.x'".
 std::string unknownExtensionReason(const std::string& extension);

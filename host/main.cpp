@@ -14,6 +14,7 @@
 #include "support/NumberText.h"
 #include "support/OutputFile.h"
 #include "ui/AUViewController.h"
+#include "ui/NSApplication.h"
 #include "ui/OffscreenBackend.h"
 #include "ui/UIBackend.h"
 
@@ -25,6 +26,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -45,19 +47,19 @@ using platform::support::OutputFile;
 /// Exit status of a malformed command line.
 constexpr int kUsageError = 2;
 
-std::vector<std::pair<std::string, std::string>> parseAssignments(const std::vector<std::string>& items) {
-    std::vector<std::pair<std::string, std::string>> values;
+/// The first --set item that is not ID=VALUE; none when all are.
+std::optional<std::string> malformedAssignment(const std::vector<std::string>& items) {
     for (const auto& item : items) {
         const auto eq = item.find('=');
         if (eq == std::string::npos || eq == 0) {
-            throw std::runtime_error("--set takes ID=VALUE, not '" + item + "'");
+            return item;
         }
-        values.emplace_back(item.substr(0, eq), item.substr(eq + 1));
     }
-    return values;
+    return std::nullopt;
 }
 
-/// The settings that --preset, --load-state and --set give.
+/// The settings that --preset, --load-state and --set give (each item of `sets` ID=VALUE; an empty
+/// preset or state file is one not given).
 auhost::UnitSettings settingsFrom(const std::string& preset, const std::string& loadState,
                                   const std::vector<std::string>& sets) {
     auhost::UnitSettings settings;
@@ -67,8 +69,27 @@ auhost::UnitSettings settingsFrom(const std::string& preset, const std::string& 
     if (!loadState.empty()) {
         settings.loadStatePath = loadState;
     }
-    settings.values = parseAssignments(sets);
+    for (const auto& item : sets) {
+        const auto eq = item.find('=');
+        settings.values.emplace_back(item.substr(0, eq), item.substr(eq + 1));
+    }
     return settings;
+}
+
+/// Whether --size takes a side of `points` at `scale` pixels per point: at most 8192 pixels (the test of
+/// auhost::checkPixelSize, so that the two never disagree), and never more than 10000 points.
+bool sideFits(double points, double scale) {
+    return points <= 10000 && points * scale <= 8192;
+}
+
+/// The bound of sideFits as a message gives it: whole or to the hundredth below ("4096", "2730.66").
+std::string largestSideText(double scale) {
+    return platform::support::shortestText(std::floor(std::min(10000.0, 8192.0 / scale) * 100) / 100);
+}
+
+/// "1 pixel per point", "2 pixels per point".
+std::string pixelsPerPoint(double scale) {
+    return platform::support::shortestText(scale) + (scale == 1 ? " pixel" : " pixels") + " per point";
 }
 
 /// The editor's view controller of the effect's extension.
@@ -240,7 +261,7 @@ static int runCommand(int argc, char** argv) {
             "files", files,
             "[IN] OUT: input audio file (WAV, FLAC, AIFF, ...) and output file, whose extension names its "
             "format; without IN a demo signal of a few seconds is rendered")
-        ->expected(1, 2)
+        ->expected(1, -1) // more than two are refused below, in auhost's words
         ->required();
     render->add_option("--set", sets,
                        "Set a parameter before rendering, e.g. mix=0.3, bypass=on, "
@@ -309,6 +330,45 @@ static int runCommand(int argc, char** argv) {
     if (const std::string complaint = repeatedOption(app); !complaint.empty()) {
         return usageError(complaint);
     }
+    // An empty value is never taken as "not given": a script's unset variable must not lose its work.
+    if (app.get_option("--plugin")->count() > 0 && plugin.empty()) {
+        return usageError(
+            "--plugin is empty; it takes the effect's extension bundle, or a folder holding it");
+    }
+    for (CLI::App* command : commands) {
+        if (!command->parsed()) {
+            continue;
+        }
+        struct NamedValue {
+            const char* name;
+            const std::string& value;
+            const char* takes;
+        };
+        for (const NamedValue& text :
+             {NamedValue{"--preset", preset, "a factory preset's number or name"},
+              NamedValue{"--load-state", loadState, "the name of a saved state file to read"},
+              NamedValue{"--save-state", saveState, "the name of the file to write the effect's state to"}}) {
+            const CLI::Option* option = command->get_option_no_throw(text.name);
+            if (option != nullptr && option->count() > 0 && text.value.empty()) {
+                return usageError(std::string(text.name) + " is empty; it takes " + text.takes);
+            }
+        }
+    }
+    if (render->parsed()) {
+        if (files.size() > 2) {
+            return usageError("render takes [IN] OUT; it was given " + std::to_string(files.size()) +
+                              " files");
+        }
+        if (files.size() == 2 && files.front().empty()) {
+            return usageError("render: IN is empty; it takes the name of the audio file to read");
+        }
+        if (files.back().empty()) {
+            return usageError("render: OUT is empty; it takes the name of the audio file to write");
+        }
+    }
+    if (const auto item = malformedAssignment(sets)) {
+        return usageError("--set takes ID=VALUE, not '" + *item + "'");
+    }
     if (blockSizeOption->count() > 0) {
         const auto frames = wholeNumber(blockSizeText, 1, 1u << 20);
         if (!frames) {
@@ -329,10 +389,27 @@ static int runCommand(int argc, char** argv) {
     for (CLI::App* command : {panel, edit}) {
         if (command->parsed() && command->get_option("--size")->count() > 0) {
             sizeGiven = auhost::parseSize(size);
-            if (!sizeGiven || sizeGiven->width > 10000 || sizeGiven->height > 10000) {
-                return usageError(
-                    "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '" + size +
-                    "'");
+            if (!sizeGiven) {
+                return usageError("--size takes WIDTHxHEIGHT in points, each above 0, not '" + size + "'");
+            }
+            // The panel is drawn at --scale; the window at the display's pixels per point, which
+            // opening the display tells (no display is an error of the work, as it is without --size).
+            double pixels = scale;
+            if (command == edit) {
+                try {
+                    pixels = platform::NSApplication::shared().backend().pixelDensity();
+                } catch (const std::exception& e) {
+                    std::cerr << "auhost: error: " << e.what() << "\n";
+                    return 1;
+                }
+            }
+            if (!sideFits(sizeGiven->width, pixels) || !sideFits(sizeGiven->height, pixels)) {
+                return usageError("--size takes WIDTHxHEIGHT in points, each above 0 and at most " +
+                                  largestSideText(pixels) + " at " +
+                                  (command == edit
+                                       ? "the display's " + pixelsPerPoint(pixels) + " (QUORBEL_UI_SCALE)"
+                                       : pixelsPerPoint(pixels) + " (--scale)") +
+                                  ", not '" + size + "'");
             }
         }
     }
@@ -341,10 +418,29 @@ static int runCommand(int argc, char** argv) {
             return usageError("panel: OUT is empty; it takes the name of the PNG file to write");
         }
         if (const std::string extension = auhost::lowercaseExtension(panelOut); extension != ".png") {
-            std::cerr << "auhost: error: cannot write '" << panelOut
-                      << "': " << auhost::unknownExtensionReason(extension)
-                      << "; panel writes PNG files only (.png)\n";
-            return 1;
+            return usageError("cannot write '" + panelOut +
+                              "': " + auhost::unknownExtensionReason(extension) +
+                              "; panel writes PNG files only (.png)");
+        }
+    }
+    if (render->parsed()) {
+        const std::string& outPath = files.back();
+        const std::optional<bool> outIsRegular = existingIsRegular(outPath);
+        const std::string extension = auhost::lowercaseExtension(outPath);
+        std::error_code ec;
+        if (files.size() == 1 && !outIsRegular &&
+            !std::filesystem::exists(std::filesystem::symlink_status(outPath, ec)) && extension.empty() &&
+            outPath.find('/') == std::string::npos) {
+            return usageError(
+                "render: unknown subcommand '" + outPath +
+                "'; render takes [IN] OUT, and OUT's extension (.wav, .flac, ...) names its format");
+        }
+        // A name without extension is fine for an existing device or FIFO: it gets the input's container.
+        // A folder is refused as such when the work starts, whatever its name.
+        if (!auhost::writesExtension(extension) && !(extension.empty() && outIsRegular == false) &&
+            !std::filesystem::is_directory(outPath, ec)) {
+            return usageError("cannot write '" + outPath + "': " + auhost::unknownExtensionReason(extension) +
+                              " to choose the file format by; auhost writes " + auhost::knownExtensions());
         }
     }
 
@@ -391,8 +487,8 @@ static int runCommand(int argc, char** argv) {
             if (printFramesToo) {
                 auhost::printFrames(*root, *unit, std::cout);
             }
-            report << "drew the panel at " << viewSize.width << "x" << viewSize.height << " points, " << scale
-                   << " pixels per point, to '" << panelOut << "'\n";
+            report << "drew the panel at " << viewSize.width << "x" << viewSize.height << " points, "
+                   << pixelsPerPoint(scale) << ", to '" << panelOut << "'\n";
             return 0;
         }
         if (edit->parsed()) {
@@ -444,12 +540,6 @@ static int runCommand(int argc, char** argv) {
         const std::string outPath = files.back();
         auhost::Interruption::install("the render did not finish");
         const std::optional<bool> outIsRegular = existingIsRegular(outPath);
-        if (demo && !outIsRegular && !std::filesystem::exists(std::filesystem::symlink_status(outPath)) &&
-            !std::filesystem::path(outPath).has_extension() && outPath.find('/') == std::string::npos) {
-            return usageError(
-                "render: unknown subcommand '" + outPath +
-                "'; render takes [IN] OUT, and OUT's extension (.wav, .flac, ...) names its format");
-        }
         if (demo && outIsRegular.value_or(false) && !force) {
             throw std::runtime_error(
                 "'" + outPath +
@@ -459,6 +549,9 @@ static int runCommand(int argc, char** argv) {
         }
 
         const auhost::UnitSettings settings = settingsFrom(preset, loadState, sets);
+        // The preset and the values are judged on the fresh unit before any file is read or written.
+        auto unit = loader.createUnit();
+        auhost::checkSettings(*unit, settings);
 
         std::unique_ptr<auhost::AudioReader> reader;
         std::unique_ptr<auhost::AudioSource> source;
@@ -489,12 +582,13 @@ static int runCommand(int argc, char** argv) {
             outPath, inFormat & SF_FORMAT_SUBMASK, input.channels(), rate, !channelMap.empty(),
             outIsRegular == false ? (inFormat & SF_FORMAT_TYPEMASK) : 0);
         if (!format.keepsChannelMap && !isPlainLayout(channelMap)) {
-            std::cerr << "auhost: warning: '" << outPath
-                      << "' cannot store which speaker each of the input's " << channelMap.size()
-                      << " channels feeds; write .wav or .rf64 to keep that\n";
+            std::cerr << "auhost: warning: '" << outPath << "' cannot store which speaker "
+                      << (channelMap.size() == 1
+                              ? std::string("the input's channel")
+                              : "each of the input's " + std::to_string(channelMap.size()) + " channels")
+                      << " feeds; write .wav or .rf64 to keep that\n";
         }
 
-        auto unit = loader.createUnit();
         auhost::applySettings(*unit, settings, std::cout, std::cerr);
         const std::string stateText = stateFile ? auhost::stateText(*unit) : std::string();
 
@@ -529,12 +623,15 @@ static int runCommand(int argc, char** argv) {
             }
         }
         std::cout << "rendered " << (demo ? std::string("the demo signal") : "'" + files.front() + "'")
-                  << " to '" << outPath << "' (" << frames << " frames, " << input.channels() << " channels, "
-                  << rate << " Hz)\n";
+                  << " to '" << outPath << "' (" << frames << (frames == 1 ? " frame, " : " frames, ")
+                  << input.channels() << (input.channels() == 1 ? " channel, " : " channels, ") << rate
+                  << " Hz)\n";
         if (stateFile) {
             std::cout << "saved the effect's state to '" << saveState << "'\n";
         }
         return 0;
+    } catch (const auhost::UsageError& e) {
+        return usageError(e.what());
     } catch (const std::bad_alloc&) {
         std::cerr << "auhost: error: out of memory\n";
         return 1;

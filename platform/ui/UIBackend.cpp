@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 
 namespace platform {
 
@@ -39,7 +40,13 @@ CGFloat pixelDensityFromEnvironment() {
     if (text == nullptr || *text == '\0') {
         return 1;
     }
-    const auto value = support::parseDouble(text, support::Overflow::refused);
+    // Decimal digits with at most one point: the C library would also read "0x2" (hexadecimal two), "2e0"
+    // or "+2".
+    const std::string_view digits(text);
+    const bool decimal = digits.find_first_not_of("0123456789.") == std::string_view::npos &&
+                         digits.find_first_of("0123456789") != std::string_view::npos &&
+                         digits.find('.') == digits.rfind('.');
+    const auto value = decimal ? support::parseDouble(text, support::Overflow::refused) : std::nullopt;
     if (!value || !(*value >= 1 && *value <= 4)) {
         std::fprintf(
             stderr,

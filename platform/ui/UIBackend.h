@@ -116,9 +116,10 @@ bool registerApplicationBackend(const std::string& name, NSApplicationBackendFac
 /// failed.
 std::unique_ptr<NSApplicationBackend> makeApplicationBackend(const std::string& name, std::string& error);
 
-/// Pixels per point that the environment asks for: QUORBEL_UI_SCALE when it holds a number from 1 to 4 (read
-/// the same whatever the process locale), otherwise 1, with a warning on stderr that names the variable,
-/// its value and the range when it is set to anything else. Unset or empty: 1.
+/// Pixels per point that the environment asks for: QUORBEL_UI_SCALE when it holds a decimal number from 1
+/// to 4 (digits with at most one point, read the same whatever the process locale), otherwise 1, with a
+/// warning on stderr that names the variable, its value and the range when it is set to anything else.
+/// Unset or empty: 1.
 CGFloat pixelDensityFromEnvironment();
 
 } // namespace platform

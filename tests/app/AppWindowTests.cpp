@@ -101,3 +101,12 @@ TEST(QuorbelProgram, ShowsItsFixedWindowFromItsBundleWithoutLoadingTheEffectAndE
         EXPECT_EQ(program.wait(10), 0) << program.output();
     }
 }
+
+TEST(QuorbelProgram, ItsErrorsBearTheNameItsWarningsBear) {
+    // The platform's warnings begin "Quorbel: warning:"; an error that ends the program (no display here,
+    // a lost connection alike) begins with the same name, not with the path it was started by.
+    ChildProcess program;
+    ASSERT_TRUE(program.start({bundlePath + "/Contents/MacOS/Quorbel"}, {"DISPLAY="}));
+    EXPECT_EQ(program.wait(10), 1) << program.output();
+    EXPECT_EQ(program.output().rfind("Quorbel: no user-interface back end: ", 0), 0u) << program.output();
+}

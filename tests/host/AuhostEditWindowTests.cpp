@@ -129,19 +129,33 @@ TEST(AuhostEdit, GesturesInTheWindowReachTheSavedState) {
 }
 
 TEST(AuhostEdit, SizeIsBoundedAtTheDisplaysPixelsPerPoint) {
-    // 4100 points at two pixels per point: 8200 pixels, beyond the 8192 that panel allows too.
+    // 8192 pixels a side, as panel allows: 4096 points at two pixels per point, 8192 at one. A size beyond
+    // that is a command-line error, found before the effect's state is loaded or any window opens.
     XvfbServer& server = XvfbServer::shared();
     ASSERT_TRUE(server.running()) << server.error();
     const TestFolder dir("auhost-edit-size");
     const fs::path state = dir.path() / "state.plist";
-    ChildProcess auhost;
-    ASSERT_TRUE(auhost.start({AUHOST_PATH, "edit", "--size", "4100x320", "--save-state", state.string()},
-                             {"DISPLAY=" + server.displayName(), "QUORBEL_UI_SCALE=2"}));
-    EXPECT_EQ(auhost.wait(20), 1) << auhost.output();
-    EXPECT_NE(auhost.output().find("auhost: error: the panel would be larger than 8192 pixels on a side"),
-              std::string::npos)
-        << auhost.output();
-    EXPECT_TRUE(fs::is_empty(dir.path()));
+    struct Case {
+        const char* size;
+        const char* scale;
+        const char* bound;
+    };
+    for (const auto& [size, scale, bound] :
+         {Case{"4100x320", "2", "at most 4096 at the display's 2 pixels per point"},
+          Case{"10000x10000", "1", "at most 8192 at the display's 1 pixel per point"}}) {
+        ChildProcess auhost;
+        ASSERT_TRUE(
+            auhost.start({AUHOST_PATH, "edit", "--size", size, "--load-state",
+                          (dir.path() / "missing.plist").string(), "--save-state", state.string()},
+                         {"DISPLAY=" + server.displayName(), std::string("QUORBEL_UI_SCALE=") + scale}));
+        EXPECT_EQ(auhost.wait(20), 2) << auhost.output();
+        EXPECT_NE(auhost.output().find(std::string("auhost: error: --size takes WIDTHxHEIGHT in points, each "
+                                                   "above 0 and ") +
+                                       bound + " (QUORBEL_UI_SCALE), not '" + size + "'"),
+                  std::string::npos)
+            << auhost.output();
+        EXPECT_TRUE(fs::is_empty(dir.path()));
+    }
 }
 
 /// `auhost edit --save-state F` in a folder of its own, ended in one of the ways other than the close button.

@@ -258,7 +258,7 @@ TEST_F(Auhost, OutputFormatFollowsTheExtensionAndKeepsTheChannelMap) {
     }
 
     const auto unknown = run("render " + in16 + " " + path("x.mp4"));
-    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("unknown extension '.mp4'"), std::string::npos) << unknown.err;
     EXPECT_NE(unknown.err.find("wav, flac, aiff, aif, caf, w64, rf64, ogg"), std::string::npos)
         << unknown.err;
@@ -280,6 +280,10 @@ TEST_F(Auhost, OutputFormatFollowsTheExtensionAndKeepsTheChannelMap) {
     EXPECT_NE(flac.err.find("warning: '" + path("out8.flac") + "' cannot store which speaker"),
               std::string::npos)
         << flac.err;
+
+    writeSound(path("in1.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, {{0.5f}});
+    const auto one = run("render " + path("in1.wav") + " " + path("out1.wav") + " --raw");
+    EXPECT_NE(one.out.find("(1 frame, 1 channel, 44100 Hz)"), std::string::npos) << one.out << one.err;
 }
 
 TEST_F(Auhost, NeverReplacesWhatIsNotOursToReplace) {
@@ -457,31 +461,44 @@ TEST_F(Auhost, BadInputFailsWithAMessageAndLeavesNoFile) {
 
     struct Case {
         std::string args;
+        int status;
         std::string message;
     };
+    // A value or preset that the effect does not take is a command-line error (2), judged on the unit
+    // before any file is read: a missing input or state file would otherwise be the complaint.
+    const std::string missing = path("missing.wav");
+    const std::string noState = " --load-state " + path("missing.plist");
     const Case cases[] = {
-        {"render " + path("missing.wav") + " " + path("out.wav"), "cannot read"},
-        {"render " + path("garbage.wav") + " " + path("out.wav"), "cannot read"},
-        {"render " + in + " " + path("out.wav") + " --set nosuch=1", "valid: mix, feed, tone"},
-        {"render " + in + " " + path("out.wav") + " --set mix=lots", "not a value of mix"},
-        {"render " + in + " " + path("out.wav") + " --set mix=nan",
+        {"render " + missing + " " + path("out.wav"), 1,
+         "cannot read '" + missing + "': No such file or directory\n"},
+        {"render " + path("garbage.wav") + " " + path("out.wav"), 1, "cannot read"},
+        {"render " + missing + " " + path("out.wav") + " --set nosuch=1", 2, "valid: mix, feed, tone"},
+        {"render " + in + " " + path("out.wav") + " --set mix=lots", 2, "not a value of mix"},
+        {"render " + in + " " + path("out.wav") + " --set mix=nan", 2,
          "not a finite number; mix takes a number from 0 to 1"},
-        {"render " + in + " " + path("out.wav") + " --set volume=inf", "not a finite number"},
-        {"render " + in + " " + path("out.wav") + " --set mix=1.5",
+        {"render " + in + " " + path("out.wav") + " --set volume=inf", 2, "not a finite number"},
+        {"render " + missing + " " + path("out.wav") + noState + " --set mix=1.5", 2,
          "out of range; mix takes a number from 0 to 1"},
-        {"render " + in + " " + path("out.wav") + " --set tone=1e50",
+        {"render " + in + " " + path("out.wav") + " --set tone=1e50", 2,
          "out of range; tone takes a number from 200"},
-        {"render " + in + " " + path("out.wav") + " --set bypass=maybe", "on/off, yes/no, true/false or 1/0"},
-        {"render " + in + " " + path("out.wav") + " --set mix", "ID=VALUE"},
-        {"render " + in + " " + path("keep.wav") + " --set tone=x", "not a value of tone"},
+        {"render " + in + " " + path("out.wav") + " --set bypass=maybe", 2,
+         "on/off, yes/no, true/false or 1/0"},
+        {"render " + in + " " + path("out.wav") + " --set mix", 2, "ID=VALUE"},
+        {"render " + in + " " + path("keep.wav") + " --set tone=x", 2, "not a value of tone"},
+        {"render " + missing + " " + path("out.wav") + noState + " --preset 99", 2,
+         "unknown preset '99'; the factory presets are:\n  0  Default"},
+        {"panel " + path("out.png") + noState + " --preset 'No Such'", 2, "unknown preset 'No Such'"},
+        {"edit" + noState + " --save-state " + path("out.plist") + " --set mix=5", 2, "out of range"},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args);
-        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
         EXPECT_TRUE(r.out.find("rendered") == std::string::npos) << c.args;
     }
-    EXPECT_FALSE(fs::exists(path("out.wav")));
+    for (const char* name : {"out.wav", "out.png", "out.plist"}) {
+        EXPECT_FALSE(fs::exists(path(name))) << name;
+    }
     EXPECT_EQ(slurp(path("keep.wav")), "precious");
     expectNoTemporaryIn(dir_);
 }
@@ -582,6 +599,8 @@ TEST_F(Auhost, UsageErrorsExitWithTwoAndHelpWithZero) {
     }
     EXPECT_NE(run("frobnicate").err.find("unknown subcommand 'frobnicate'"), std::string::npos);
     EXPECT_NE(run("render frobnicate").err.find("unknown subcommand 'frobnicate'"), std::string::npos);
+    EXPECT_EQ(
+        run("render a b c").err.rfind("auhost: error: render takes [IN] OUT; it was given 3 files\n", 0), 0u);
     const auto help = run("render --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--compensate-latency"), std::string::npos);
@@ -594,12 +613,19 @@ TEST_F(Auhost, MalformedOptionsAndPanelNamesAreRefusedBeforeAnyWork) {
         std::string message;
     };
     const std::string png = path("x.png");
-    const std::string sizeTakes =
-        "--size takes WIDTHxHEIGHT in points, each above 0 and at most 10000, not '";
+    const std::string wav = path("x.wav"); // never made: no case may read it
+    const std::string sizeTakes = "--size takes WIDTHxHEIGHT in points, each above 0";
     const Case cases[] = {
-        {"panel " + png + " --size abc", 2, sizeTakes + "abc'"},
-        {"panel " + png + " --size 0x0", 2, sizeTakes + "0x0'"},
-        {"edit --size 480x", 2, sizeTakes + "480x'"},
+        {"panel " + png + " --size abc", 2, sizeTakes + ", not 'abc'"},
+        {"panel " + png + " --size 0x0", 2, sizeTakes + ", not '0x0'"},
+        {"edit --size 480x", 2, sizeTakes + ", not '480x'"},
+        // 8192 pixels at the scale in effect, and never more than 10000 points.
+        {"panel " + png + " --size 4097x10", 2,
+         sizeTakes + " and at most 4096 at 2 pixels per point (--scale), not '4097x10'"},
+        {"panel " + png + " --size 10x8193 --scale 1", 2,
+         sizeTakes + " and at most 8192 at 1 pixel per point (--scale), not '10x8193'"},
+        {"panel " + png + " --size 10001x1 --scale 0.5", 2,
+         sizeTakes + " and at most 10000 at 0.5 pixels per point (--scale), not '10001x1'"},
         {"panel " + png + " --scale abc", 2,
          "--scale takes a number of pixels per point from 0.1 to 8, not 'abc'"},
         {"render " + path("x.wav") + " --block-size abc", 2,
@@ -609,17 +635,33 @@ TEST_F(Auhost, MalformedOptionsAndPanelNamesAreRefusedBeforeAnyWork) {
         {"list --plugin " + dir_.string() + " --plugin " + dir_.string(), 2,
          "--plugin takes one value; it was given 2 times"},
         {"panel ''", 2, "panel: OUT is empty"},
-        {"panel " + path("x.jpg"), 1,
+        {"panel " + path("x.jpg"), 2,
          "cannot write '" + path("x.jpg") + "': unknown extension '.jpg'; panel writes PNG"},
-        {"panel " + path("x"), 1,
+        {"panel " + path("x"), 2,
          "cannot write '" + path("x") + "': its name has no extension; panel writes PNG"},
+        {"render " + wav + " " + path("x.xyz"), 2, "cannot write '" + path("x.xyz") + "': unknown extension"},
+        // An empty value is an error, never a value left out.
+        {"render " + wav + " " + path("x.wav") + " --save-state ''", 2, "--save-state is empty"},
+        {"edit --save-state ''", 2, "--save-state is empty"},
+        {"render " + wav + " " + path("x.wav") + " --load-state ''", 2, "--load-state is empty"},
+        {"panel " + png + " --load-state ''", 2, "--load-state is empty"},
+        {"edit --load-state ''", 2, "--load-state is empty"},
+        {"render " + wav + " " + path("x.wav") + " --preset ''", 2, "--preset is empty"},
+        {"panel " + png + " --preset ''", 2, "--preset is empty"},
+        {"edit --preset ''", 2, "--preset is empty"},
+        {"--plugin '' list", 2, "--plugin is empty"},
+        {"info --plugin ''", 2, "--plugin is empty"},
+        {"panel " + png + " --plugin ''", 2, "--plugin is empty"},
+        {"render '' " + path("x.wav"), 2, "render: IN is empty"},
+        {"render " + wav + " ''", 2, "render: OUT is empty"},
+        {"render ''", 2, "render: OUT is empty"},
     };
     for (const auto& c : cases) {
         const auto r = run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args;
         EXPECT_EQ(r.err.rfind("auhost: error: " + c.message, 0), 0u) << c.args << "\n" << r.err;
     }
-    for (const char* name : {"x.png", "x.wav", "x.jpg", "x"}) {
+    for (const char* name : {"x.png", "x.wav", "x.jpg", "x", "x.xyz"}) {
         EXPECT_FALSE(fs::exists(path(name))) << name;
     }
     EXPECT_EQ(run("panel " + path("x.PNG")).status, 0);

@@ -111,7 +111,7 @@ TEST(UIBackend, ScaleFromTheEnvironmentReadsPointDecimalsAndWarnsOutsideOneToFou
     };
     for (const Case& c :
          {Case{"2.5", 2.5, false}, Case{"4", 4, false}, Case{"abc", 1, true}, Case{"2,5", 1, true},
-          Case{"0.5", 1, true}, Case{"9", 1, true}, Case{"nan", 1, true}}) {
+          Case{"0.5", 1, true}, Case{"9", 1, true}, Case{"nan", 1, true}, Case{"0x2", 1, true}}) {
         setenv("QUORBEL_UI_SCALE", c.text, 1);
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(pixelDensityFromEnvironment(), c.scale)
