@@ -199,7 +199,7 @@ TEST_F(AuhostEditEnding, SigtermAndSighupSaveAsACloseDoesAndCtrlCSavesNothing) {
     ASSERT_NE(start({"--set", "mix=0.25", "--save-state", f}, server.displayName(), user), 0u)
         << auhost.output();
     EXPECT_EQ(files(), std::vector<std::string>{}) << "no temporary file before the save";
-    kill(auhost.pid(), SIGTERM);
+    ASSERT_TRUE(auhost.signal(SIGTERM));
     EXPECT_EQ(auhost.wait(20), 128 + SIGTERM) << auhost.output();
     EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
     EXPECT_EQ(files(), std::vector<std::string>{"state.plist"});
@@ -208,7 +208,7 @@ TEST_F(AuhostEditEnding, SigtermAndSighupSaveAsACloseDoesAndCtrlCSavesNothing) {
     ASSERT_NE(start({"--load-state", f, "--set", "tone=350", "--save-state", f}, server.displayName(), user),
               0u)
         << auhost.output();
-    kill(auhost.pid(), SIGHUP);
+    ASSERT_TRUE(auhost.signal(SIGHUP));
     EXPECT_EQ(auhost.wait(20), 128 + SIGHUP) << auhost.output();
     EXPECT_EQ(saved("mix"), 0.25f) << auhost.output();
     EXPECT_EQ(saved("tone"), 350.0f);
@@ -217,7 +217,7 @@ TEST_F(AuhostEditEnding, SigtermAndSighupSaveAsACloseDoesAndCtrlCSavesNothing) {
     ASSERT_NE(start({"--load-state", f, "--set", "feed=7", "--save-state", f}, server.displayName(), user),
               0u)
         << auhost.output();
-    kill(auhost.pid(), SIGINT);
+    ASSERT_TRUE(auhost.signal(SIGINT));
     EXPECT_EQ(auhost.wait(20), 128 + SIGINT) << auhost.output();
     EXPECT_NE(
         auhost.output().find("auhost: stopped by SIGINT; the effect's state was not saved to '" + f + "'"),
@@ -278,7 +278,7 @@ TEST_F(AuhostEditEnding, ASignalAsTheWindowClosesNeverCutsTheSaveShort) {
         user.destroyWindow(window);
         std::this_thread::sleep_for(delay);
         ASSERT_TRUE(auhost.running());
-        kill(auhost.pid(), SIGTERM);
+        ASSERT_TRUE(auhost.signal(SIGTERM));
         const int status = auhost.wait(20);
         EXPECT_TRUE(status == 0 || status == 128 + SIGTERM) << status << ", " << auhost.output();
         EXPECT_EQ(saved("mix"), 0.3f) << delay.count() << " us: " << auhost.output();
@@ -324,7 +324,7 @@ TEST_F(AuhostEditEnding, ASignalWaitsForTheSaveAndASecondEndsItAtOnce) {
     user.destroyWindow(window);
     ASSERT_TRUE(saving()) << auhost.output();
     ASSERT_TRUE(auhost.running());
-    kill(auhost.pid(), SIGINT);
+    ASSERT_TRUE(auhost.signal(SIGINT));
     ASSERT_TRUE(handled());
     ASSERT_EQ(auhost.wait(0.2), -1) << auhost.output(); // still waiting for a reader: read it
     const auto values = savedParameters(fifo);
@@ -336,11 +336,11 @@ TEST_F(AuhostEditEnding, ASignalWaitsForTheSaveAndASecondEndsItAtOnce) {
     // second request, a SIGINT is. Pending together, the lower number comes first: SIGHUP, then SIGINT.
     ASSERT_NE(start({"--set", "mix=0.3", "--save-state", fifo.string()}, server.displayName(), user), 0u)
         << auhost.output();
-    kill(auhost.pid(), SIGTERM);
+    ASSERT_TRUE(auhost.signal(SIGTERM));
     ASSERT_TRUE(saving()) << auhost.output();
     ASSERT_TRUE(auhost.running());
-    kill(auhost.pid(), SIGHUP);
-    kill(auhost.pid(), SIGINT);
+    ASSERT_TRUE(auhost.signal(SIGHUP));
+    ASSERT_TRUE(auhost.signal(SIGINT));
     EXPECT_EQ(auhost.wait(20), 128 + SIGINT) << auhost.output();
     EXPECT_NE(auhost.output().find("auhost: stopped by SIGINT; the effect's state was not saved to '" +
                                    fifo.string() + "'"),

@@ -108,6 +108,10 @@ int ChildProcess::wait(double timeoutSeconds) {
     }
 }
 
+bool ChildProcess::signal(int signal) {
+    return pid_ > 0 && kill(pid_, signal) == 0;
+}
+
 void ChildProcess::stop() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);

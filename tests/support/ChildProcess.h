@@ -28,6 +28,9 @@ public:
     /// Ends the program if it still runs, and waits for it.
     void stop();
     pid_t pid() const { return pid_; }
+    /// Sends `signal` to the program while it runs (never once it has been waited for, when pid() is -1,
+    /// which kill() would take as every process); false when it does not run.
+    bool signal(int signal);
     bool running() const { return pid_ > 0; }
     /// What the program printed on stdout and stderr so far.
     std::string output() const;
