@@ -409,9 +409,8 @@ std::int64_t renderThrough(AUAudioUnit& unit, AudioSource& source, AudioSink& si
     const double rate = source.sampleRate();
     NSError error;
     if (!(*inBusses)[0]->setFormat(AVAudioFormat(rate, channels), &error)) {
-        fail("the effect does not take " + std::to_string(channels) +
-             (channels == 1 ? " channel" : " channels") + " at " + std::to_string(static_cast<long>(rate)) +
-             " Hz: " + error.localizedDescription());
+        fail("the effect does not take " + platform::support::countText(channels, "channel") + " at " +
+             std::to_string(static_cast<long>(rate)) + " Hz: " + error.localizedDescription());
     }
     if (!unit.setMaximumFramesToRender(options.blockSize)) {
         fail("the effect refused a block size of " + std::to_string(options.blockSize));

@@ -1,5 +1,7 @@
 #include "host/OutputFormat.h"
 
+#include "support/NumberText.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -121,7 +123,7 @@ OutputFormat chooseOutputFormat(const std::string& path, int subtype, int channe
         }
     }
     throw std::runtime_error("cannot write '" + path + "': its file format cannot hold " +
-                             std::to_string(channels) + (channels == 1 ? " channel" : " channels") + " at " +
+                             platform::support::countText(channels, "channel") + " at " +
                              std::to_string(sampleRate) + " Hz");
 }
 

@@ -618,14 +618,13 @@ static int runCommand(int argc, char** argv) {
                           << reader->framesRead() << " frames it holds\n";
             }
             if (const std::int64_t bad = reader->nonFiniteSamples(); bad > 0) {
-                std::cerr << "auhost: warning: '" << files.front() << "' holds " << bad
-                          << " non-finite sample" << (bad == 1 ? "" : "s") << " (NaN or infinite)\n";
+                std::cerr << "auhost: warning: '" << files.front() << "' holds "
+                          << platform::support::countText(bad, "non-finite sample") << " (NaN or infinite)\n";
             }
         }
         std::cout << "rendered " << (demo ? std::string("the demo signal") : "'" + files.front() + "'")
-                  << " to '" << outPath << "' (" << frames << (frames == 1 ? " frame, " : " frames, ")
-                  << input.channels() << (input.channels() == 1 ? " channel, " : " channels, ") << rate
-                  << " Hz)\n";
+                  << " to '" << outPath << "' (" << platform::support::countText(frames, "frame") << ", "
+                  << platform::support::countText(input.channels(), "channel") << ", " << rate << " Hz)\n";
         if (stateFile) {
             std::cout << "saved the effect's state to '" << saveState << "'\n";
         }

@@ -89,4 +89,8 @@ std::string shortestText(double value) {
     return charsText(value);
 }
 
+std::string countText(std::int64_t count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 } // namespace platform::support

@@ -4,8 +4,11 @@
 /// the C locale.
 
 #include <locale.h>
+
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform::support {
 
@@ -47,5 +50,8 @@ std::string fixedText(double value, int decimals);
 
 /// The shortest decimal that reads back to the same double ("0.5", "1e+30"). Allocates.
 std::string shortestText(double value);
+
+/// `count` and `noun`, plural but for one: "1 channel", "2 channels", "0 frames". Allocates.
+std::string countText(std::int64_t count, std::string_view noun);
 
 } // namespace platform::support
